@@ -1,0 +1,40 @@
+// trakmor: the game in a window on the desktop.
+#include <cstdio>
+#include <exception>
+
+#include "game/form1.h"
+#include "platform/display_guard.h"
+#include "platform/random.h"
+#include "platform/sdl_counter.h"
+#include "platform/sdl_display_driver.h"
+#include "platform/sdl_host.h"
+#include "platform/sdl_wave_player.h"
+#include "ui/window.h"
+
+int main(int, char**) {
+    platform::SdlHost host;
+    if (!host.Open("Trakmor")) {
+        std::fprintf(stderr, "trakmor: %s\n", host.Error().c_str());
+        return 1;
+    }
+    platform::SdlCounter counter;
+    platform::SdlDisplayDriver display;
+    display.SetWindow(host.Window());
+    platform::SdlWavePlayer player;
+    platform::MersenneRandom random;
+    ui::Window window;
+    try {
+        game::Form1 form(game::Services{window, counter, display, player, host, random});
+        if (const ui::Element* icon = window.Find("Form1"); icon && icon->GetPicture()) host.SetIcon(*icon->GetPicture());
+        host.Attach(window, [&form] { form.Command4_Click(); });
+        platform::InstallDisplayRestoreOnSignals([&form] { form.screen.RestoreDisplayMode(); });
+        form.Form_Load();
+        host.PresentNow();
+        for (;;) host.Idle();
+    } catch (const game::QuitProgram& quit) {
+        return quit.exitStatus;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "trakmor: %s\n", e.what());
+        return 2;
+    }
+}

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and then plays or tests.
+#   ./build.sh play    build and start the game
+#   ./build.sh test    build and run every test
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(cmake make g++ pkg-config libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libgtest-dev
+          fonts-comic-neue fonts-liberation2 xvfb xdotool imagemagick x11-utils)
+
+install_missing() {
+    local missing=()
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+build() {
+    local preset=$1
+    [ -f "build${2:-}/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+}
+
+case "${1:-}" in
+play)
+    install_missing
+    build release
+    exec ./build/trakmor
+    ;;
+test)
+    install_missing
+    build release
+    ctest --preset release --timeout 600
+    # The same unit tests under AddressSanitizer and UBSan.
+    build asan -asan
+    ASAN_OPTIONS=detect_leaks=1 ctest --preset asan --timeout 600 -LE e2e -E '^replay\.'
+    ;;
+*)
+    echo "usage: $0 play|test" >&2
+    exit 2
+    ;;
+esac

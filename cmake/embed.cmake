@@ -1,0 +1,31 @@
+# trakmor_embed(target symbol file [symbol file ...])
+# Links files into a static library with the assembler's .incbin: the bytes are
+# reachable as `extern const unsigned char symbol[]; extern const unsigned char symbol_end[];`.
+function(trakmor_embed target)
+  set(args ${ARGN})
+  set(asm "${CMAKE_BINARY_DIR}/generated/${target}.S")
+  set(content "")
+  set(deps "")
+  list(LENGTH args n)
+  math(EXPR last "${n} - 1")
+  foreach(i RANGE 0 ${last} 2)
+    math(EXPR j "${i} + 1")
+    list(GET args ${i} sym)
+    list(GET args ${j} file)
+    string(APPEND content
+      "    .section .rodata.${sym},\"a\"\n"
+      "    .balign 16\n"
+      "    .global ${sym}\n"
+      "    .global ${sym}_end\n"
+      "${sym}:\n"
+      "    .incbin \"${file}\"\n"
+      "${sym}_end:\n"
+      "    .byte 0\n")
+    list(APPEND deps ${file})
+  endforeach()
+  string(APPEND content "    .section .note.GNU-stack,\"\",@progbits\n")
+  file(WRITE "${asm}.in" "${content}")
+  configure_file("${asm}.in" "${asm}" COPYONLY)
+  add_library(${target} STATIC "${asm}")
+  set_source_files_properties("${asm}" PROPERTIES OBJECT_DEPENDS "${deps}")
+endfunction()

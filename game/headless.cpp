@@ -1,0 +1,89 @@
+#include "game/headless.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace game {
+
+HeadlessGame::HeadlessGame(std::filesystem::path settingsFile) : settingsFile_(std::move(settingsFile)) {
+    display.current = {640, 480, 32, 60};
+    window.Clock = [this] { return NowUs(); };
+}
+
+HeadlessGame::~HeadlessGame() = default;
+
+double HeadlessGame::NowUs() const {
+    return static_cast<double>(counter.now) * 1e6 / static_cast<double>(counter.Frequency());
+}
+
+void HeadlessGame::RunScript() {
+    // A step may itself give way (a click that starts a cue): it must not
+    // re-enter the script.
+    if (inScript_ || !loaded_) return;
+    inScript_ = true;
+    try {
+        while (nextStep && NowUs() >= runUntilUs_) {
+            const std::optional<double> wait = nextStep();
+            if (!wait) throw ScriptOver{};
+            runUntilUs_ = NowUs() + *wait;
+        }
+    } catch (...) {
+        inScript_ = false;
+        throw;
+    }
+    inScript_ = false;
+}
+
+void HeadlessGame::Yield(double remainingUs) {
+    RunScript();
+    const double nextTimer = window.RunDueTimers();
+    if (remainingUs <= 0) return;
+    // Give way several times a frame, as a real wait does.
+    double step = std::clamp(std::ceil(remainingUs / 2), 1.0, 1000.0);
+    step = std::min(step, runUntilUs_ - NowUs());
+    if (nextTimer >= 0) step = std::min(step, std::max(nextTimer, 1.0));
+    counter.AdvanceMicroseconds(std::max(step, 1.0));
+}
+
+void HeadlessGame::Load() {
+    form = std::make_unique<Form1>(Services{window, counter, display, player, *this, *rng, settingsFile_});
+    form->cueLog = &cues;
+    form->Form_Load();
+    // The script starts on the finished intro screen, not inside the load handler.
+    loaded_ = true;
+}
+
+int HeadlessGame::Play() {
+    try {
+        if (!form) Load();
+        for (;;) Yield(1e9);
+    } catch (const ScriptOver&) {
+        return 0;
+    } catch (const QuitProgram& quit) {
+        return quit.exitStatus;
+    }
+}
+
+ScriptedGame::ScriptedGame(std::filesystem::path settingsFile) : game(std::move(settingsFile)) {
+    game.nextStep = [this]() -> std::optional<double> {
+        if (next_ >= steps_.size()) return std::nullopt;
+        return steps_[next_++]();
+    };
+}
+
+ScriptedGame& ScriptedGame::Do(std::function<void(Form1&)> step) {
+    steps_.push_back([this, step] {
+        step(*game.form);
+        return 0.0;
+    });
+    return *this;
+}
+
+ScriptedGame& ScriptedGame::Wait(double ms) {
+    steps_.push_back([ms] { return ms * 1000.0; });
+    return *this;
+}
+
+int ScriptedGame::Play() { return game.Play(); }
+
+} // namespace game

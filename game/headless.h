@@ -1,0 +1,88 @@
+#pragma once
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "game/form1.h"
+#include "platform/counter.h"
+#include "platform/fake_display_driver.h"
+#include "platform/random.h"
+#include "platform/wave_player.h"
+#include "ui/window.h"
+
+namespace game {
+
+// A sound output that hears nothing but says yes.
+class SilentWavePlayer final : public platform::WavePlayer {
+public:
+    bool PlaySoundA(const uint8_t* image, size_t, uint32_t flags) override {
+        calls.push_back({image, flags});
+        return image != nullptr;
+    }
+    struct Call {
+        const uint8_t* image;
+        uint32_t flags;
+    };
+    std::vector<Call> calls;
+};
+
+// The real game window with no display: a virtual clock that moves only while
+// the game waits, and a script that runs whenever the clock reaches the end of
+// the last stretch it asked for. Script steps run where the player's events
+// would: inside the game's waits and sound cues.
+class HeadlessGame final : public platform::EventPump {
+public:
+    explicit HeadlessGame(std::filesystem::path settingsFile = "Trakmor_B.spd");
+    ~HeadlessGame() override;
+
+    // The next step of the script: how many virtual microseconds to let pass
+    // before the step after it (0 for none), or nothing when the script is over.
+    std::function<std::optional<double>()> nextStep;
+
+    // Builds the window and runs its load handler.
+    void Load();
+    // Loads the window if not yet done, then runs its events until the script
+    // ends (0) or the game quits (its exit status).
+    int Play();
+
+    double NowUs() const;
+    void Yield(double remainingUs) override;
+
+    ui::Window window;
+    platform::FakeCounter counter{1000000};
+    platform::FakeDisplayDriver display;
+    SilentWavePlayer player;
+    platform::MersenneRandom random;
+    platform::Random* rng = &random;  // the source the window is built with
+    std::unique_ptr<Form1> form;
+    std::vector<int> cues;
+
+private:
+    struct ScriptOver {};
+    void RunScript();
+
+    std::filesystem::path settingsFile_;
+    double runUntilUs_ = 0;
+    bool inScript_ = false;
+    bool loaded_ = false;
+};
+
+// Runs a script of steps given as lambdas; each returns the virtual
+// microseconds to let pass after it.
+class ScriptedGame {
+public:
+    explicit ScriptedGame(std::filesystem::path settingsFile = "Trakmor_B.spd");
+    ScriptedGame& Do(std::function<void(Form1&)> step);
+    ScriptedGame& Wait(double ms);
+    int Play();
+
+    HeadlessGame game;
+
+private:
+    std::vector<std::function<double()>> steps_;
+    size_t next_ = 0;
+};
+
+} // namespace game

@@ -1,0 +1,54 @@
+# Shared by the end-to-end tests: a private Xvfb and helpers to look at it.
+set -euo pipefail
+
+start_xvfb() {  # start_xvfb WxHxD
+    local n
+    for n in $(seq 91 160); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
+    done
+    Xvfb ":$n" -screen 0 "${1:-640x480x24}" -nolisten tcp >"$OUT/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 1 100); do
+        xdpyinfo >/dev/null 2>&1 && return 0
+        sleep 0.05
+    done
+    echo "Xvfb did not start" >&2
+    return 1
+}
+
+cleanup() {
+    [ -n "${GAME_PID:-}" ] && kill "$GAME_PID" 2>/dev/null || true
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+    wait 2>/dev/null || true
+}
+trap cleanup EXIT
+
+start_game() {  # start_game BINARY: runs it in the current folder and waits for its window
+    SDL_AUDIODRIVER=dummy "$1" >"$OUT/game.log" 2>&1 &
+    GAME_PID=$!
+    WINDOW=$(timeout 20 xdotool search --sync --name '^Trakmor$' | head -n 1)
+    [ -n "$WINDOW" ] || { echo "no game window" >&2; return 1; }
+    sleep 0.5
+}
+
+shot() {  # shot NAME: the screen as $OUT/NAME.png
+    import -window root "$OUT/$1.png"
+}
+
+pixel() {  # pixel NAME X Y: #RRGGBB at X,Y of a screenshot
+    convert "$OUT/$1.png" -format '%[hex:p{'"$2"','"$3"'}]' info: | cut -c1-6 | sed 's/^/#/'
+}
+
+expect_pixel() {  # expect_pixel NAME X Y #RRGGBB [tolerance]
+    local got want=$4 tol=${5:-0}
+    got=$(pixel "$1" "$2" "$3")
+    local dr=$(( 16#${got:1:2} - 16#${want:1:2} )) dg=$(( 16#${got:3:2} - 16#${want:3:2} )) db=$(( 16#${got:5:2} - 16#${want:5:2} ))
+    if [ ${dr#-} -gt "$tol" ] || [ ${dg#-} -gt "$tol" ] || [ ${db#-} -gt "$tol" ]; then
+        echo "FAIL: $1 at $2,$3 is $got, expected $want" >&2
+        FAILED=1
+    fi
+}
+
+key() { xdotool key --window "$WINDOW" "$@"; }
+click_at() { xdotool mousemove --window "$WINDOW" "$1" "$2" click 1; }

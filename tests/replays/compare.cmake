@@ -1,0 +1,17 @@
+# Plays a driver script and compares the transcript with the expected one.
+# Set TRAKMOR_UPDATE_REPLAYS=1 in the environment to write the expected file anew.
+get_filename_component(dir "${ACTUAL}" DIRECTORY)
+file(MAKE_DIRECTORY "${dir}")
+execute_process(COMMAND "${DRIVER}" --echo INPUT_FILE "${SCRIPT}" OUTPUT_FILE "${ACTUAL}"
+                WORKING_DIRECTORY "${dir}" RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "the driver exited with ${rc}")
+endif()
+if("$ENV{TRAKMOR_UPDATE_REPLAYS}" STREQUAL "1")
+  file(COPY_FILE "${ACTUAL}" "${EXPECTED}")
+  return()
+endif()
+execute_process(COMMAND diff -u "${EXPECTED}" "${ACTUAL}" RESULT_VARIABLE differs OUTPUT_VARIABLE diff)
+if(NOT differs EQUAL 0)
+  message(FATAL_ERROR "the replay differs from ${EXPECTED}:\n${diff}")
+endif()
