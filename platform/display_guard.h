@@ -1,0 +1,17 @@
+#pragma once
+#include <functional>
+
+namespace platform {
+
+// Makes sure the user's display mode comes back however the program ends.
+// On a crash (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT) `restore` runs once and
+// the crash then goes on as it would have, core dump included. SIGINT, SIGTERM
+// and SIGHUP only set QuitRequested(), for the main loop to quit the normal way;
+// a handler that was there before (SDL's, which posts SDL_QUIT) still runs, and
+// a quit signal that was being ignored (nohup) stays ignored. Installing again
+// only replaces `restore`.
+void InstallDisplayRestoreOnSignals(std::function<void()> restore);
+
+bool QuitRequested();
+
+} // namespace platform
