@@ -1,0 +1,174 @@
+#include "platform/sdl_wave_player.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace platform {
+namespace {
+
+constexpr size_t kCacheLimit = 64;
+// A blocking request gives up this long after its sound should have ended,
+// in case the device stops asking for data.
+constexpr Uint64 kWaitMarginMs = 2000;
+
+} // namespace
+
+SdlWavePlayer::SdlWavePlayer() : SdlWavePlayer(Options{}) {}
+
+SdlWavePlayer::SdlWavePlayer(const Options& options) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
+    audioInitialised_ = true;
+
+    SDL_AudioSpec wanted{};
+    wanted.freq = options.frequency;
+    wanted.format = options.format;
+    wanted.channels = options.channels;
+    wanted.samples = options.samples;
+    wanted.callback = &SdlWavePlayer::Callback;
+    wanted.userdata = this;
+    device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained_, options.allowedChanges);
+    if (device_ == 0) return;
+    SDL_PauseAudioDevice(device_, 0);
+}
+
+SdlWavePlayer::~SdlWavePlayer() {
+    if (device_ != 0) SDL_CloseAudioDevice(device_);
+    if (audioInitialised_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+bool SdlWavePlayer::PlaySoundA(const uint8_t* image, size_t size, uint32_t flags) {
+    if (device_ == 0) return false;
+    if (image == nullptr) {
+        Stop();
+        return true;
+    }
+    if (flags & SND_NOSTOP) {
+        SDL_LockAudioDevice(device_);
+        const bool busy = playing_;
+        SDL_UnlockAudioDevice(device_);
+        if (busy) return false;
+    }
+
+    std::shared_ptr<const Sound> sound = Load(image, size);
+    if (!sound) {
+        Stop();
+        return false;
+    }
+    // A loop would never end, so it always plays in the background.
+    const bool loop = (flags & SND_LOOP) != 0;
+    SDL_LockAudioDevice(device_);
+    current_ = sound;
+    position_ = 0;
+    loop_ = loop;
+    playing_ = !sound->samples.empty();
+    const uint64_t id = ++playId_;
+    SDL_UnlockAudioDevice(device_);
+
+    if (!(flags & SND_ASYNC) && !loop) WaitUntilPlayed(id, sound->samples.size());
+    return true;
+}
+
+void SdlWavePlayer::Stop() {
+    SDL_LockAudioDevice(device_);
+    current_.reset();
+    playing_ = false;
+    ++playId_;
+    SDL_UnlockAudioDevice(device_);
+}
+
+std::shared_ptr<const SdlWavePlayer::Sound> SdlWavePlayer::Load(const uint8_t* image, size_t size) {
+    const auto key = std::make_pair(image, size);
+    if (auto it = cache_.find(key); it != cache_.end()) {
+        if (std::memcmp(it->second->image.data(), image, size) == 0) return it->second;
+        cache_.erase(it);
+    }
+    if (size > static_cast<size_t>(INT_MAX)) return nullptr;
+
+    SDL_AudioSpec wav{};
+    Uint8* buffer = nullptr;
+    Uint32 length = 0;
+    if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(image, static_cast<int>(size)), 1, &wav, &buffer, &length))
+        return nullptr;
+
+    auto sound = std::make_shared<Sound>();
+    sound->image.assign(image, image + size);
+    SDL_AudioCVT cvt;
+    const int build = SDL_BuildAudioCVT(&cvt, wav.format, wav.channels, wav.freq, obtained_.format, obtained_.channels,
+                                        obtained_.freq);
+    if (build < 0) {
+        SDL_FreeWAV(buffer);
+        return nullptr;
+    }
+    if (build == 0) {
+        sound->samples.assign(buffer, buffer + length);
+    } else {
+        std::vector<uint8_t> work(static_cast<size_t>(length) * static_cast<size_t>(cvt.len_mult));
+        std::memcpy(work.data(), buffer, length);
+        cvt.buf = work.data();
+        cvt.len = static_cast<int>(length);
+        if (SDL_ConvertAudio(&cvt) != 0) {
+            SDL_FreeWAV(buffer);
+            return nullptr;
+        }
+        work.resize(static_cast<size_t>(cvt.len_cvt));
+        sound->samples = std::move(work);
+    }
+    SDL_FreeWAV(buffer);
+
+    if (cache_.size() >= kCacheLimit) cache_.clear();  // the playing sound is kept alive by current_
+    cache_.emplace(key, sound);
+    return sound;
+}
+
+void SdlWavePlayer::WaitUntilPlayed(uint64_t id, size_t bytes) {
+    const size_t frameBytes = static_cast<size_t>(SDL_AUDIO_BITSIZE(obtained_.format) / 8) * obtained_.channels;
+    const Uint64 durationMs =
+        frameBytes && obtained_.freq > 0 ? bytes / frameBytes * 1000 / static_cast<Uint64>(obtained_.freq) : 0;
+    const Uint64 giveUp = SDL_GetTicks64() + durationMs + kWaitMarginMs;
+    for (;;) {
+        SDL_LockAudioDevice(device_);
+        // Done once the buffer after the one holding the sound's end is asked
+        // for: by then the end has gone out to the device.
+        const bool done = playId_ != id || (!playing_ && callbacks_ > endedIn_);
+        SDL_UnlockAudioDevice(device_);
+        if (done || SDL_GetAudioDeviceStatus(device_) != SDL_AUDIO_PLAYING || SDL_GetTicks64() > giveUp) return;
+        SDL_Delay(1);
+    }
+}
+
+uint64_t SdlWavePlayer::BuffersFilled() const {
+    if (device_ == 0) return 0;
+    SDL_LockAudioDevice(device_);
+    const uint64_t n = callbacks_;
+    SDL_UnlockAudioDevice(device_);
+    return n;
+}
+
+void SDLCALL SdlWavePlayer::Callback(void* userdata, Uint8* stream, int len) {
+    static_cast<SdlWavePlayer*>(userdata)->Fill(stream, len);
+}
+
+void SdlWavePlayer::Fill(Uint8* stream, int len) {
+    ++callbacks_;
+    size_t filled = 0;
+    const size_t wanted = static_cast<size_t>(len);
+    while (playing_ && filled < wanted) {
+        const std::vector<uint8_t>& samples = current_->samples;
+        const size_t n = std::min(wanted - filled, samples.size() - position_);
+        std::memcpy(stream + filled, samples.data() + position_, n);
+        filled += n;
+        position_ += n;
+        if (position_ == samples.size()) {
+            if (loop_) {
+                position_ = 0;
+            } else {
+                playing_ = false;
+                endedIn_ = callbacks_;
+            }
+        }
+    }
+    std::memset(stream + filled, obtained_.silence, wanted - filled);
+}
+
+} // namespace platform
