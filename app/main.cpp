@@ -25,7 +25,7 @@ int main(int, char**) {
     ui::Window window;
     try {
         game::Form1 form(game::Services{window, counter, display, player, host, random});
-        if (const ui::Element* icon = window.Find("Form1"); icon && icon->GetPicture()) host.SetIcon(*icon->GetPicture());
+        if (window.Icon) host.SetIcon(*window.Icon);
         host.Attach(window, [&form] { form.Command4_Click(); });
         platform::InstallDisplayRestoreOnSignals([&form] { form.screen.RestoreDisplayMode(); });
         form.Form_Load();

@@ -68,6 +68,14 @@ bool SdlHost::Open(const std::string& title) {
         return false;
     }
     videoReady_ = true;
+    // SDL falls back to drivers that show nothing; unless asked for by name,
+    // they mean there is no display to play on.
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    if ((!asked || !*asked) && (driver == "offscreen" || driver == "dummy")) {
+        error_ = "no display available (set DISPLAY or WAYLAND_DISPLAY to a running desktop)";
+        return false;
+    }
     window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ui::kScreenWidth,
                                ui::kScreenHeight, SDL_WINDOW_RESIZABLE);
     if (!window_) {

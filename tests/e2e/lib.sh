@@ -52,3 +52,18 @@ expect_pixel() {  # expect_pixel NAME X Y #RRGGBB [tolerance]
 
 key() { xdotool key --window "$WINDOW" "$@"; }
 click_at() { xdotool mousemove --window "$WINDOW" "$1" "$2" click 1; }
+
+red_left() {  # red_left NAME: leftmost x of the car's red body in the car's row band, or -1
+    local box
+    box=$(convert "$OUT/$1.png" -crop 640x48+0+408 +repage -fuzz 6% -fill white -opaque "#d8282a" \
+          -fill black +opaque white -format '%@' info:)
+    # WxH+X+Y of the white pixels' box
+    case "$box" in
+        0x0*|"") echo -1 ;;
+        *) echo "$box" | sed 's/.*+\([0-9]*\)+[0-9]*$/\1/' ;;
+    esac
+}
+
+differing() {  # differing A B: how many pixels of the playfield below the status line differ
+    compare -metric AE -crop 640x400+0+40 "$OUT/$1.png" "$OUT/$2.png" null: 2>&1 | cut -d' ' -f1 || true
+}
