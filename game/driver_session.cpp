@@ -297,6 +297,9 @@ std::string DriverSession::AsciiRow(int g) {
         const int c = f.obstacleGrid[k][g];
         if (c >= 1 && c <= kColumns) row[static_cast<size_t>(c - 1)] = marks[k];
     }
+    // The car, in the column its left half is in.
+    const int carColumn = (f.carX + 16) >= 0 ? (f.carX + 16) / 32 : -1;
+    if (g == f.carGridRow && carColumn >= 0 && carColumn < kColumns) row[static_cast<size_t>(carColumn)] = 'C';
     return row;
 }
 

@@ -128,18 +128,25 @@ bool SdlHost::MapMouse(int wx, int wy, int* x, int* y) const {
     return *x < ui::kScreenWidth && *y < ui::kScreenHeight;
 }
 
+void SdlHost::RequestClose() {
+    // The quit sequence itself lets events run; a second request must not start it again.
+    if (closing_ || !closeRequested_) return;
+    closing_ = true;
+    closeRequested_();
+}
+
 void SdlHost::PumpEvents() {
-    if (QuitRequested() && closeRequested_) closeRequested_();
+    if (QuitRequested()) RequestClose();
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         if (!ui_) continue;
         switch (e.type) {
         case SDL_QUIT:
-            if (closeRequested_) closeRequested_();
+            RequestClose();
             break;
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
-                if (closeRequested_) closeRequested_();
+                RequestClose();
             } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
                        e.window.event == SDL_WINDOWEVENT_RESIZED) {
                 needFullPaint_ = true;

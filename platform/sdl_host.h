@@ -48,6 +48,7 @@ public:
 
 private:
     void PumpEvents();
+    void RequestClose();
     void Present();
     void Sleep(double us);
     bool MapMouse(int wx, int wy, int* x, int* y) const;
@@ -67,6 +68,7 @@ private:
     int lastW_ = 0, lastH_ = 0;
     bool needFullPaint_ = true;
     bool videoReady_ = false;
+    bool closing_ = false;
     Stats stats_;
 };
 
