@@ -24,7 +24,9 @@ void Put16(std::vector<uint8_t>& v, uint16_t x) {
 void Put32(std::vector<uint8_t>& v, uint32_t x) {
     for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
 }
-void PutTag(std::vector<uint8_t>& v, const char* tag) { v.insert(v.end(), tag, tag + 4); }
+void PutTag(std::vector<uint8_t>& v, const char* tag) {
+    for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(tag[i]));
+}
 
 // A WAV image laid out like the game's: 18-byte "fmt " (U8 mono 11025), "fact",
 // "data" with its pad byte when odd, a LIST/INFO chunk, then the extra zero
