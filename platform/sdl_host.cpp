@@ -208,18 +208,22 @@ void SdlHost::PresentNow() {
 
 void SdlHost::Sleep(double us) {
     const double start = NowUs();
-    if (us >= 2000) {
+    if (us >= 4000) {
         // Wakes at once for input, so the player's keys are never held back.
         SDL_WaitEventTimeout(nullptr, static_cast<int>(us / 1000) - 1);
     } else {
         timespec ts{0, static_cast<long>(us * 1000)};
         nanosleep(&ts, nullptr);
-        const double overshoot = NowUs() - start - us;
-        overshootUs_ = std::max(overshoot, overshootUs_ * 0.995);
-        marginUs_ = std::clamp(overshootUs_ + 60, 120.0, 1000.0);
+        // Keep a margin of what a short sleep usually oversleeps: rare long
+        // oversleeps cost one late frame, a margin sized for them would cost a core.
+        const double overshoot = std::clamp(NowUs() - start - us, 0.0, 5000.0);
+        overshootUs_ = 0.95 * overshootUs_ + 0.05 * overshoot;
+        UpdateMargin();
     }
     stats_.sleeps += 1;
 }
+
+void SdlHost::UpdateMargin() { marginUs_ = std::clamp(2.0 * overshootUs_ + 80, 150.0, 800.0); }
 
 void SdlHost::Yield(double remainingUs) {
     PumpEvents();
@@ -230,7 +234,14 @@ void SdlHost::Yield(double remainingUs) {
     if (remainingUs <= 0) return;
     double sleepable = remainingUs - marginUs_;
     if (nextTimer >= 0) sleepable = std::min(sleepable, nextTimer);
-    if (sleepable >= 50) Sleep(sleepable);
+    if (sleepable >= 50) {
+        Sleep(sleepable);
+    } else if (remainingUs > 200) {
+        // Not sleeping teaches nothing about oversleeping: let the margin come
+        // back down, or one bad spell would keep short frames busy for good.
+        overshootUs_ *= 0.995;
+        UpdateMargin();
+    }
 }
 
 void SdlHost::Idle() {

@@ -51,6 +51,7 @@ private:
     void RequestClose();
     void Present();
     void Sleep(double us);
+    void UpdateMargin();
     bool MapMouse(int wx, int wy, int* x, int* y) const;
     double RefreshPeriodUs() const;
 
@@ -63,8 +64,8 @@ private:
     double frequency_ = 1;
     double lastPresentUs_ = -1e18;
     double presentCostUs_ = 300;
-    double marginUs_ = 300;
-    double overshootUs_ = 150;
+    double marginUs_ = 200;
+    double overshootUs_ = 100;
     int lastW_ = 0, lastH_ = 0;
     bool needFullPaint_ = true;
     bool videoReady_ = false;
