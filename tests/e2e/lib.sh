@@ -53,15 +53,12 @@ expect_pixel() {  # expect_pixel NAME X Y #RRGGBB [tolerance]
 key() { xdotool key --window "$WINDOW" "$@"; }
 click_at() { xdotool mousemove --window "$WINDOW" "$1" "$2" click 1; }
 
-red_left() {  # red_left NAME: leftmost x of the car's red body in the car's row band, or -1
-    local box
-    box=$(convert "$OUT/$1.png" -crop 640x48+0+408 +repage -fuzz 6% -fill white -opaque "#d8282a" \
-          -fill black +opaque white -format '%@' info:)
-    # WxH+X+Y of the white pixels' box
-    case "$box" in
-        0x0*|"") echo -1 ;;
-        *) echo "$box" | sed 's/.*+\([0-9]*\)+[0-9]*$/\1/' ;;
-    esac
+car_at() {  # car_at NAME X: whether the car's red body fills the 32x32 cell at X in the car's row
+    local n
+    n=$(convert "$OUT/$1.png" -crop 32x32+"$2"+416 +repage -fuzz 3% -fill white -opaque "#d8282a" \
+        -fill black +opaque white -format '%[fx:int(mean*w*h+0.5)]' info:)
+    # The car has about 150 pixels of body red; an obstacle passing by has few or none.
+    [ "$n" -ge 80 ]
 }
 
 differing() {  # differing A B: how many pixels of the playfield below the status line differ
