@@ -76,11 +76,16 @@ void Form1::LoadSpeed() {
     int16_t v = 0;
     {
         std::ifstream in(settingsFile_, std::ios::binary);
+        // Only the first item matters; a huge file is not read whole. Blanks
+        // before it may run on for any length, so they are passed over first.
+        char c = 0;
+        while (in.get(c) && IsBlank(c)) {
+        }
         if (in) {
-            // Only the first item matters; a huge file is not read whole.
             std::string head(65536, '\0');
-            in.read(head.data(), static_cast<std::streamsize>(head.size()));
-            head.resize(static_cast<size_t>(in.gcount()));
+            head[0] = c;
+            in.read(head.data() + 1, static_cast<std::streamsize>(head.size() - 1));
+            head.resize(1 + static_cast<size_t>(in.gcount()));
             if (auto read = ReadListInteger(head)) v = *read;
         }
     }

@@ -1,0 +1,228 @@
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "game_fixture.h"
+
+using testing_support::GameTest;
+
+namespace {
+
+constexpr int kEscape = 27, kQ = 81;
+
+class MenuTest : public GameTest {
+protected:
+    // Runs a click that ends the program; returns its exit status, or -1 when
+    // it did not end it.
+    int ClickToQuit(ui::Element& button) {
+        try {
+            EXPECT_TRUE(game.window.ClickElement(button)) << button.FullName();
+        } catch (const game::QuitProgram& quit) {
+            return quit.exitStatus;
+        }
+        return -1;
+    }
+    void ExpectQuitSequenceDone(size_t callsBefore) {
+        EXPECT_EQ(f->gameRunning, game::kFalse);
+        ASSERT_EQ(game.player.calls.size(), callsBefore + 5);
+        for (size_t i = callsBefore; i < game.player.calls.size(); ++i)
+            EXPECT_EQ(game.player.calls[i].image, nullptr) << "call " << i;
+        EXPECT_FALSE(f->Timer2.Enabled());
+        EXPECT_EQ(f->frameTimer, nullptr);
+        // The display is back in the user's own mode.
+        const auto restores = game.display.ChangesWith(platform::CDS_FULLSCREEN);
+        ASSERT_FALSE(restores.empty());
+        EXPECT_EQ(restores.back().mode.dmBitsPerPel, 32u);
+        EXPECT_EQ(game.display.current.bits, 32u);
+        EXPECT_EQ(game.display.current.width, 640u);
+        EXPECT_EQ(game.display.current.rate, 60u);
+    }
+};
+
+TEST_F(MenuTest, QuitFromTheIntroPanel) {
+    ASSERT_EQ(game.display.current.bits, 16u);
+    const size_t calls = game.player.calls.size();
+    EXPECT_EQ(ClickToQuit(f->Command5), 0);
+    ExpectQuitSequenceDone(calls);
+}
+
+TEST_F(MenuTest, QuitFromTheMenuInARide) {
+    Start();
+    Key(kEscape);
+    ASSERT_TRUE(f->Picture2.Shown());
+    const size_t calls = game.player.calls.size();
+    EXPECT_EQ(ClickToQuit(f->Command4), 0);
+    ExpectQuitSequenceDone(calls);
+}
+
+TEST_F(MenuTest, QuitDoesNotSaveTheSpeed) {
+    f->Picture2.Show();
+    f->VScrollbar1.SetValue(1);
+    EXPECT_EQ(ClickToQuit(f->Command4), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "Trakmor_B.spd"));
+}
+
+TEST(MenuInALoop, QuitEndsTheProgramFromInsideTheRide) {
+    testing_support::TempDir dir;
+    game::ScriptedGame sg(dir.path() / "Trakmor_B.spd");
+    bool ranAfterQuit = false;
+    size_t calls = 0;
+    sg.Do([](game::Form1& f) { EXPECT_TRUE(f.window.ClickElement(f.Command1)); })
+        .Wait(75)
+        .Do([&](game::Form1& f) {
+            f.window.OnKeyDown(kQ);
+            f.window.OnKeyDown(kEscape);
+            calls = sg.game.player.calls.size();
+        })
+        .Wait(5)
+        .Do([](game::Form1& f) { EXPECT_TRUE(f.window.ClickElement(f.Command4)); })
+        .Do([&](game::Form1&) { ranAfterQuit = true; });
+    EXPECT_EQ(sg.Play(), 0);
+    EXPECT_FALSE(ranAfterQuit);
+    game::Form1& f = *sg.game.form;
+    EXPECT_EQ(f.gameRunning, game::kFalse);
+    EXPECT_EQ(f.frameTimer, nullptr);
+    ASSERT_EQ(sg.game.player.calls.size(), calls + 5);
+    EXPECT_EQ(sg.game.display.current.bits, 32u);
+}
+
+TEST(MenuInALoop, NewGameEndsTheRideAndItsLoop) {
+    testing_support::TempDir dir;
+    game::ScriptedGame sg(dir.path() / "Trakmor_B.spd");
+    testing_support::ScriptedRandom straight;
+    straight.fallback = 0.4;
+    sg.game.rng = &straight;
+    sg.Do([](game::Form1& f) { EXPECT_TRUE(f.window.ClickElement(f.Command1)); })
+        .Wait(75)
+        .Do([](game::Form1& f) {
+            f.window.OnKeyDown(kQ);
+            f.window.OnKeyDown(kEscape);
+        })
+        .Wait(5)
+        .Do([](game::Form1& f) {
+            EXPECT_TRUE(f.window.ClickElement(f.Command3));
+            EXPECT_EQ(f.gameRunning, game::kFalse);
+            EXPECT_TRUE(f.Picture4.Visible());
+            EXPECT_FALSE(f.Picture2.Visible());
+            EXPECT_TRUE(f.Skill.Enabled());
+        })
+        .Wait(100)
+        .Do([](game::Form1& f) {
+            // The loop has left: its last pass only started the frame timer.
+            EXPECT_EQ(f.frameTimer->TimeElapsed(1000000), 0);
+            f.gameRunning = game::kTrue;
+            f.speed = 4;
+        })
+        .Wait(100)
+        .Do([](game::Form1& f) {
+            EXPECT_DOUBLE_EQ(f.Picturex[0]->Top(), 0);
+            EXPECT_DOUBLE_EQ(f.Picturex[1]->Top(), 0);
+        });
+    EXPECT_EQ(sg.Play(), 0);
+}
+
+TEST_F(MenuTest, SkillSetsTheGearLimitsOnly) {
+    struct Case {
+        int index;
+        int16_t min, max;
+    };
+    f->speed = 8;
+    for (Case c : {Case{0, 2, 8}, Case{2, 16, 16}, Case{1, 4, 16}}) {
+        ASSERT_TRUE(game.window.SelectItem(f->Skill, c.index));
+        EXPECT_EQ(f->Skill.ListIndex(), c.index);
+        EXPECT_EQ(f->minSpeed, c.min) << c.index;
+        EXPECT_EQ(f->maxSpeed, c.max) << c.index;
+    }
+    EXPECT_EQ(f->speed, 8);
+    // An index outside the first two is taken as Hard.
+    f->Skill.SetListIndex(-1);
+    EXPECT_EQ(f->minSpeed, 16);
+    EXPECT_EQ(f->maxSpeed, 16);
+    f->Skill.SetListIndex(1);
+    f->Skill.AddItem("Expert");
+    f->Skill.SetListIndex(3);
+    EXPECT_EQ(f->minSpeed, 16);
+    EXPECT_EQ(f->maxSpeed, 16);
+}
+
+TEST_F(MenuTest, SkillIsLockedFromStartUntilTheNextNewGame) {
+    Start();
+    EXPECT_FALSE(game.window.SelectItem(f->Skill, 0));
+    EXPECT_EQ(f->Skill.ListIndex(), 1);
+    f->damage = 100;
+    f->ShowStatus();
+    EXPECT_FALSE(f->Skill.Enabled());
+    ASSERT_TRUE(game.window.ClickElement(f->Command6));
+    EXPECT_TRUE(f->Skill.Enabled());
+    EXPECT_TRUE(game.window.SelectItem(f->Skill, 0));
+    EXPECT_EQ(f->minSpeed, 2);
+}
+
+TEST_F(MenuTest, HardRideGoesStraightToTopGear) {
+    ASSERT_TRUE(game.window.SelectItem(f->Skill, 2));
+    Start();
+    Key(kQ);
+    EXPECT_EQ(f->speed, 16);
+    Key(65);
+    EXPECT_EQ(f->speed, 16);
+}
+
+TEST_F(MenuTest, SpeedSpinnerEnds) {
+    Start();
+    Key(kEscape);
+    ui::Element& bar = f->VScrollbar1;
+    ASSERT_TRUE(game.window.ClickScrollArrow(bar, true));
+    EXPECT_EQ(bar.Value(), 400);
+    EXPECT_EQ(f->sp.Caption(), "101");
+    EXPECT_DOUBLE_EQ(f->speedFactor, 1.01);
+
+    bar.SetValue(2);
+    ASSERT_TRUE(game.window.ClickScrollArrow(bar, true));
+    EXPECT_EQ(bar.Value(), 1);
+    EXPECT_EQ(f->sp.Caption(), "500");
+    EXPECT_DOUBLE_EQ(f->speedFactor, 5.0);
+    game.window.ClickScrollArrow(bar, true);
+    EXPECT_EQ(bar.Value(), 1);
+    EXPECT_EQ(f->sp.Caption(), "500");
+
+    bar.SetValue(499);
+    ASSERT_TRUE(game.window.ClickScrollArrow(bar, false));
+    EXPECT_EQ(bar.Value(), 500);
+    EXPECT_EQ(f->sp.Caption(), "1");
+    EXPECT_DOUBLE_EQ(f->speedFactor, 0.01);
+    game.window.ClickScrollArrow(bar, false);
+    EXPECT_EQ(bar.Value(), 500);
+    EXPECT_DOUBLE_EQ(f->FrameMicroseconds(), 5000000);
+}
+
+TEST_F(MenuTest, NewRideUsesTheSavedSpeedNotTheUnsavedOne) {
+    Start();
+    Key(kEscape);
+    f->VScrollbar1.SetValue(301);  // speed 200
+    ASSERT_TRUE(game.window.ClickElement(f->Command2));
+    f->VScrollbar1.SetValue(1);  // speed 500, never saved
+    ASSERT_TRUE(game.window.ClickElement(f->Command3));
+    EXPECT_EQ(f->VScrollbar1.Value(), 301);
+    EXPECT_EQ(f->sp.Caption(), "200");
+    Start();
+    EXPECT_DOUBLE_EQ(f->speedFactor, 2.0);
+    EXPECT_DOUBLE_EQ(f->FrameMicroseconds(), 25000);
+}
+
+TEST_F(MenuTest, MenuNewGameShowsTheIntroWithScoresCleared) {
+    Start();
+    f->bagPoints = 9;
+    f->damage = 30;
+    f->roadScore = 12;
+    Key(kEscape);
+    ASSERT_TRUE(game.window.ClickElement(f->Command3));
+    EXPECT_TRUE(f->Picture4.Visible());
+    EXPECT_FALSE(f->Picture2.Visible());
+    EXPECT_FALSE(f->Picture7.Visible());
+    EXPECT_EQ(f->bagPoints, 0);
+    EXPECT_EQ(f->damage, 0);
+    EXPECT_EQ(f->roadScore, 0);
+    EXPECT_EQ(f->gameRunning, game::kFalse);
+}
+
+} // namespace
