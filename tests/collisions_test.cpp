@@ -14,9 +14,7 @@ using game::kBomb;
 using game::kRabbit;
 using game::kTools;
 
-ui::PicturePtr Solid(int w, int h, uint32_t rgb) {
-    return ui::Picture::FromPixels(w, h, std::vector<uint32_t>(static_cast<size_t>(w * h), 0xFF000000u | rgb));
-}
+using testing_support::Solid;
 
 // One colour per hit mark, so that a mark tells which picture was used.
 constexpr uint32_t kMark[4] = {0x10A010, 0xF06000, 0xA010A0, 0x1010F0};
@@ -277,13 +275,7 @@ TEST_F(CollisionTest, HitShowsOnThePlayfieldAtOnce) {
 
 // The same window, with a pump that lets a test look in wherever the game gives
 // way to pending events: inside every sound cue.
-class PeekingPump final : public platform::EventPump {
-public:
-    void Yield(double) override {
-        if (onYield) onYield();
-    }
-    std::function<void()> onYield;
-};
+using testing_support::PeekingPump;
 
 class CollisionInsideCueTest : public ::testing::Test {
 protected:

@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <filesystem>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "game/form1.h"
 #include "game/headless.h"
@@ -26,6 +28,20 @@ public:
     std::deque<double> draws;
     double fallback = 0.0;
     int reseeds = 0;
+};
+
+// A picture of one colour, for telling in a road screen which picture was painted where.
+inline ui::PicturePtr Solid(int w, int h, uint32_t rgb) {
+    return ui::Picture::FromPixels(w, h, std::vector<uint32_t>(static_cast<size_t>(w * h), 0xFF000000u | rgb));
+}
+
+// An event pump that lets a test act wherever the game gives way, with no clock of its own.
+class PeekingPump final : public platform::EventPump {
+public:
+    void Yield(double) override {
+        if (onYield) onYield();
+    }
+    std::function<void()> onYield;
 };
 
 // A private working folder for one test, removed afterwards.

@@ -429,13 +429,7 @@ TEST(KeysBeforeTheFirstRide, GoToTheFocusedWidgetOnly) {
 
 // The window with a pump that lets a test act where the game gives way to
 // pending events, as inside the leaving-the-road cue.
-class PeekingPump final : public platform::EventPump {
-public:
-    void Yield(double) override {
-        if (onYield) onYield();
-    }
-    std::function<void()> onYield;
-};
+using testing_support::PeekingPump;
 
 TEST(KeysInsideTheRoadCue, PenaltyUsesTheSkillBeforeAndTheDamageAfterTheCue) {
     testing_support::TempDir dir;

@@ -14,9 +14,7 @@ namespace {
 
 constexpr int kQ = 81;
 
-ui::PicturePtr Solid(int w, int h, uint32_t rgb) {
-    return ui::Picture::FromPixels(w, h, std::vector<uint32_t>(static_cast<size_t>(w * h), 0xFF000000u | rgb));
-}
+using testing_support::Solid;
 
 // ---------------------------------------------------------------------------
 // The start of a ride.

@@ -15,9 +15,7 @@ using game::kBomb;
 using game::kRabbit;
 using game::kTools;
 
-ui::PicturePtr Solid(int w, int h, uint32_t rgb) {
-    return ui::Picture::FromPixels(w, h, std::vector<uint32_t>(static_cast<size_t>(w * h), 0xFF000000u | rgb));
-}
+using testing_support::Solid;
 
 // The curve in two colours, so that a mirrored copy can be told from a plain one.
 constexpr uint32_t kCurveLeftHalf = 0x3030A0, kCurveRightHalf = 0x30A030;
