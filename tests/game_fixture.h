@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "game/form1.h"
-#include "game/headless.h"
+#include "headless/headless.h"
 
 namespace testing_support {
 

@@ -9,7 +9,7 @@
 #include <iterator>
 
 #include "game_fixture.h"
-#include "platform/sdl_wave_player.h"
+#include "platform/sdl/sdl_wave_player.h"
 
 using testing_support::GameTest;
 

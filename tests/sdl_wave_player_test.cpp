@@ -1,4 +1,4 @@
-#include "platform/sdl_wave_player.h"
+#include "platform/sdl/sdl_wave_player.h"
 
 #include <gtest/gtest.h>
 

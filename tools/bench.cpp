@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "game/form1.h"
-#include "game/headless.h"
+#include "headless/headless.h"
 #include "platform/fake_display_driver.h"
-#include "platform/sdl_counter.h"
-#include "platform/sdl_host.h"
+#include "platform/sdl/sdl_counter.h"
+#include "app/desktop/sdl_host.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <iostream>
 #include <string>
 
-#include "game/driver_session.h"
+#include "headless/driver_session.h"
 
 int main(int argc, char** argv) {
     const bool echo = argc > 1 && std::strcmp(argv[1], "--echo") == 0;

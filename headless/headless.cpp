@@ -1,4 +1,4 @@
-#include "game/headless.h"
+#include "headless/headless.h"
 
 #include <algorithm>
 #include <cmath>

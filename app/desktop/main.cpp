@@ -5,10 +5,10 @@
 #include "game/form1.h"
 #include "platform/display_guard.h"
 #include "platform/random.h"
-#include "platform/sdl_counter.h"
-#include "platform/sdl_display_driver.h"
-#include "platform/sdl_host.h"
-#include "platform/sdl_wave_player.h"
+#include "platform/sdl/sdl_counter.h"
+#include "platform/sdl/sdl_display_driver.h"
+#include "app/desktop/sdl_host.h"
+#include "platform/sdl/sdl_wave_player.h"
 #include "ui/window.h"
 
 int main(int, char**) {

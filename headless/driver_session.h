@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "game/headless.h"
+#include "headless/headless.h"
 
 namespace game {
 

@@ -1,4 +1,4 @@
-#include "platform/sdl_display_driver.h"
+#include "platform/sdl/sdl_display_driver.h"
 
 #include <SDL.h>
 

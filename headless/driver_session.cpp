@@ -1,4 +1,4 @@
-#include "game/driver_session.h"
+#include "headless/driver_session.h"
 
 #include <SDL.h>
 #include <SDL_image.h>

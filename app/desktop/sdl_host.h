@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/event_pump.h"
-#include "platform/sdl_counter.h"
+#include "platform/sdl/sdl_counter.h"
 #include "ui/surface.h"
 #include "ui/window.h"
 

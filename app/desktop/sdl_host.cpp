@@ -1,4 +1,4 @@
-#include "platform/sdl_host.h"
+#include "app/desktop/sdl_host.h"
 
 #include <algorithm>
 #include <cmath>
