@@ -11,7 +11,7 @@ add_executable(trakmor-make-form-data
   platform/picture_record.cpp
   platform/property_bag.cpp)
 target_include_directories(trakmor-make-form-data PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(trakmor-make-form-data PRIVATE trakmor_warnings)
+target_link_libraries(trakmor-make-form-data PRIVATE trakmor_warnings trakmor_sanitizers)
 
 # Keep in step with the tables in tools/make_form_data.cpp.
 set(TRAKMOR_FORM_ASSETS

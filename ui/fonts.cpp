@@ -1,5 +1,7 @@
 #include "ui/fonts.h"
 
+#include <SDL_ttf.h>
+
 #include <cmath>
 #include <map>
 #include <memory>

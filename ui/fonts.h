@@ -1,7 +1,7 @@
 #pragma once
-#include <SDL_ttf.h>
-
 #include "ui/element.h"
+
+typedef struct _TTF_Font TTF_Font;
 
 // The three font files linked into the program (see cmake/embed.cmake).
 extern "C" {

@@ -1,5 +1,7 @@
 #include "ui/text_bitmap.h"
 
+#include <SDL_ttf.h>
+
 #include <memory>
 
 #include "ui/fonts.h"
