@@ -1,11 +1,12 @@
 #include "headless/driver_session.h"
 
-#include <SDL.h>
 #include <SDL_image.h>
 
 #include <cstdio>
 #include <sstream>
 #include <vector>
+
+#include "platform/sdl/sdl_ptrs.h"
 
 namespace game {
 
@@ -177,11 +178,9 @@ double DriverSession::Execute(const std::string& line) {
             need(2);
             ui::Surface frame(ui::kScreenWidth, ui::kScreenHeight);
             game.window.Compose(frame);
-            SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(frame.Pixels().data(), frame.Width(), frame.Height(), 32,
-                                                                frame.Width() * 4, SDL_PIXELFORMAT_RGB888);
-            const int rc = s ? IMG_SavePNG(s, w[1].c_str()) : -1;
-            if (s) SDL_FreeSurface(s);
-            if (rc != 0) throw CommandError{"cannot write " + w[1]};
+            const platform::SurfacePtr s(SDL_CreateRGBSurfaceWithFormatFrom(
+                frame.Pixels().data(), frame.Width(), frame.Height(), 32, frame.Width() * 4, SDL_PIXELFORMAT_RGB888));
+            if (!s || IMG_SavePNG(s.get(), w[1].c_str()) != 0) throw CommandError{"cannot write " + w[1]};
             reply_("ok");
         } else if (cmd == "cues") {
             need(1);

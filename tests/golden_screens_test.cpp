@@ -1,7 +1,6 @@
 // The window's screens against reference pictures. After an intended change of
 // looks, run the tests with TRAKMOR_UPDATE_GOLDEN=1 to write the references anew
 // (then look at them before committing).
-#include <SDL.h>
 #include <SDL_image.h>
 #include <gtest/gtest.h>
 
@@ -9,31 +8,29 @@
 #include <string>
 
 #include "game_fixture.h"
+#include "platform/sdl/sdl_ptrs.h"
 
 namespace {
 
 const std::string kGoldenDir = std::string(TRAKMOR_SOURCE_DIR) + "/tests/golden/";
 
 bool SavePng(const ui::Surface& frame, const std::string& path) {
-    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(frame.Pixels().data()), frame.Width(),
-                                                        frame.Height(), 32, frame.Width() * 4, SDL_PIXELFORMAT_RGB888);
-    const bool ok = s && IMG_SavePNG(s, path.c_str()) == 0;
-    if (s) SDL_FreeSurface(s);
-    return ok;
+    const platform::SurfacePtr s(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(frame.Pixels().data()),
+                                                                    frame.Width(), frame.Height(), 32, frame.Width() * 4,
+                                                                    SDL_PIXELFORMAT_RGB888));
+    return s && IMG_SavePNG(s.get(), path.c_str()) == 0;
 }
 
 bool LoadPng(const std::string& path, ui::Surface* out) {
-    SDL_Surface* loaded = IMG_Load(path.c_str());
+    const platform::SurfacePtr loaded(IMG_Load(path.c_str()));
     if (!loaded) return false;
-    SDL_Surface* rgb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB888, 0);
-    SDL_FreeSurface(loaded);
+    const platform::SurfacePtr rgb(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_RGB888, 0));
     if (!rgb) return false;
     out->Resize(rgb->w, rgb->h, 0);
     for (int y = 0; y < rgb->h; ++y) {
         const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(rgb->pixels) + y * rgb->pitch);
         for (int x = 0; x < rgb->w; ++x) out->Row(y)[x] = row[x] & 0xFFFFFFu;
     }
-    SDL_FreeSurface(rgb);
     return true;
 }
 

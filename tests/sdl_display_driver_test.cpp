@@ -12,13 +12,10 @@
 
 #include "platform/event_pump.h"
 #include "platform/screen_module.h"
+#include "platform/sdl/sdl_ptrs.h"
 
 namespace platform {
 namespace {
-
-struct WindowDeleter {
-    void operator()(SDL_Window* w) const { SDL_DestroyWindow(w); }
-};
 
 class NoEvents final : public EventPump {
 public:
@@ -71,7 +68,7 @@ protected:
 
     SdlDisplayDriver driver;
     SDL_DisplayMode desktop_{};
-    std::unique_ptr<SDL_Window, WindowDeleter> window_;
+    WindowPtr window_;
 
 private:
     std::optional<std::string> previousDriver_;

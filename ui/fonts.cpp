@@ -4,16 +4,13 @@
 
 #include <cmath>
 #include <map>
-#include <memory>
 #include <tuple>
+
+#include "platform/sdl/sdl_ptrs.h"
 
 namespace ui {
 
 namespace {
-
-struct FontCloser {
-    void operator()(TTF_Font* f) const { TTF_CloseFont(f); }
-};
 
 struct FontFile {
     const unsigned char* begin;
@@ -30,7 +27,7 @@ FontFile FileFor(const Font& font) {
 } // namespace
 
 TTF_Font* OpenFont(const Font& font) {
-    static std::map<std::tuple<std::string, double, bool>, std::unique_ptr<TTF_Font, FontCloser>> cache;
+    static std::map<std::tuple<std::string, double, bool>, platform::FontPtr> cache;
     auto key = std::make_tuple(font.face, font.points, font.bold);
     if (auto it = cache.find(key); it != cache.end()) return it->second.get();
 

@@ -1,18 +1,17 @@
 #include "ui/picture.h"
 
-#include <SDL.h>
 #include <SDL_image.h>
+#include <SDL_pixels.h>
+#include <SDL_rwops.h>
+#include <SDL_surface.h>
 
-#include <cstring>
+#include "platform/sdl/sdl_ptrs.h"
 
 namespace ui {
 
 namespace {
 
-struct SurfaceFree {
-    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceFree>;
+using platform::SurfacePtr;
 
 uint32_t ApplyTransparency(uint32_t p, Transparency t) {
     const uint32_t rgb = p & 0xFFFFFFu;

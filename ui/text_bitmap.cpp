@@ -2,24 +2,17 @@
 
 #include <SDL_ttf.h>
 
-#include <memory>
-
+#include "platform/sdl/sdl_ptrs.h"
 #include "ui/fonts.h"
 
 namespace ui {
-
-namespace {
-struct SurfaceFree {
-    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
-} // namespace
 
 TextBitmap RenderText(const Font& font, const std::string& text, int wrapWidth) {
     TextBitmap out;
     TTF_Font* ttf = text.empty() ? nullptr : OpenFont(font);
     if (!ttf) return out;
     const SDL_Color white{255, 255, 255, 255};
-    std::unique_ptr<SDL_Surface, SurfaceFree> s(
+    platform::SurfacePtr s(
         wrapWidth > 0 ? TTF_RenderUTF8_Blended_Wrapped(ttf, text.c_str(), white, static_cast<Uint32>(wrapWidth))
                       : TTF_RenderUTF8_Blended(ttf, text.c_str(), white));
     if (!s || s->format->BytesPerPixel != 4) return out;

@@ -51,14 +51,15 @@ SdlHost::SdlHost() {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     frequency_ = static_cast<double>(SDL_GetPerformanceFrequency());
-    frameSurface_ = SDL_CreateRGBSurfaceWithFormatFrom(frame_.Pixels().data(), frame_.Width(), frame_.Height(), 32,
-                                                       frame_.Width() * 4, SDL_PIXELFORMAT_RGB888);
-    if (frameSurface_) SDL_SetSurfaceBlendMode(frameSurface_, SDL_BLENDMODE_NONE);
+    frameSurface_.reset(SDL_CreateRGBSurfaceWithFormatFrom(frame_.Pixels().data(), frame_.Width(), frame_.Height(), 32,
+                                                           frame_.Width() * 4, SDL_PIXELFORMAT_RGB888));
+    if (frameSurface_) SDL_SetSurfaceBlendMode(frameSurface_.get(), SDL_BLENDMODE_NONE);
 }
 
 SdlHost::~SdlHost() {
-    if (frameSurface_) SDL_FreeSurface(frameSurface_);
-    if (window_) SDL_DestroyWindow(window_);
+    // Both go before SDL's video does.
+    frameSurface_.reset();
+    window_.reset();
     if (videoReady_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
@@ -76,13 +77,13 @@ bool SdlHost::Open(const std::string& title) {
         error_ = "no display available (set DISPLAY or WAYLAND_DISPLAY to a running desktop)";
         return false;
     }
-    window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ui::kScreenWidth,
-                               ui::kScreenHeight, SDL_WINDOW_RESIZABLE);
+    window_.reset(SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ui::kScreenWidth,
+                                   ui::kScreenHeight, SDL_WINDOW_RESIZABLE));
     if (!window_) {
         error_ = std::string("cannot open the game window (") + SDL_GetError() + ")";
         return false;
     }
-    SDL_SetWindowMinimumSize(window_, ui::kScreenWidth, ui::kScreenHeight);
+    SDL_SetWindowMinimumSize(window_.get(), ui::kScreenWidth, ui::kScreenHeight);
     SDL_StopTextInput();
     return true;
 }
@@ -95,12 +96,10 @@ void SdlHost::Attach(ui::Window& window, std::function<void()> closeRequested) {
 
 void SdlHost::SetIcon(const ui::Picture& picture) {
     if (!window_ || picture.argb.empty()) return;
-    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(picture.argb.data()), picture.width,
-                                                           picture.height, 32, picture.width * 4,
-                                                           SDL_PIXELFORMAT_ARGB8888);
-    if (!icon) return;
-    SDL_SetWindowIcon(window_, icon);
-    SDL_FreeSurface(icon);
+    const SurfacePtr icon(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(picture.argb.data()), picture.width,
+                                                             picture.height, 32, picture.width * 4,
+                                                             SDL_PIXELFORMAT_ARGB8888));
+    if (icon) SDL_SetWindowIcon(window_.get(), icon.get());
 }
 
 double SdlHost::NowUs() const { return static_cast<double>(SDL_GetPerformanceCounter()) * 1e6 / frequency_; }
@@ -109,7 +108,7 @@ double SdlHost::RefreshPeriodUs() const {
     SDL_DisplayMode mode;
     static double cached = 0;
     if (cached == 0) {
-        const int index = window_ ? SDL_GetWindowDisplayIndex(window_) : 0;
+        const int index = window_ ? SDL_GetWindowDisplayIndex(window_.get()) : 0;
         const int hz = SDL_GetCurrentDisplayMode(index < 0 ? 0 : index, &mode) == 0 ? mode.refresh_rate : 0;
         cached = 1e6 / (hz > 0 ? hz : 60);
     }
@@ -118,7 +117,7 @@ double SdlHost::RefreshPeriodUs() const {
 
 bool SdlHost::MapMouse(int wx, int wy, int* x, int* y) const {
     int w = 0, h = 0;
-    SDL_GetWindowSize(window_, &w, &h);
+    SDL_GetWindowSize(window_.get(), &w, &h);
     const int scale = std::max(1, std::min(w / ui::kScreenWidth, h / ui::kScreenHeight));
     const int ox = (w - ui::kScreenWidth * scale) / 2, oy = (h - ui::kScreenHeight * scale) / 2;
     const int px = wx - ox, py = wy - oy;
@@ -180,7 +179,7 @@ void SdlHost::PumpEvents() {
 void SdlHost::Present() {
     if (!window_ || !ui_) return;
     const double start = NowUs();
-    SDL_Surface* target = SDL_GetWindowSurface(window_);
+    SDL_Surface* target = SDL_GetWindowSurface(window_.get());
     if (!target) return;
     ui_->Compose(frame_);
     const int scale = std::max(1, std::min(target->w / ui::kScreenWidth, target->h / ui::kScreenHeight));
@@ -192,9 +191,9 @@ void SdlHost::Present() {
         lastH_ = target->h;
         needFullPaint_ = false;
     }
-    if (scale == 1) SDL_BlitSurface(frameSurface_, nullptr, target, &dst);
-    else SDL_BlitScaled(frameSurface_, nullptr, target, &dst);  // nearest neighbour: crisp whole-number scaling
-    SDL_UpdateWindowSurface(window_);
+    if (scale == 1) SDL_BlitSurface(frameSurface_.get(), nullptr, target, &dst);
+    else SDL_BlitScaled(frameSurface_.get(), nullptr, target, &dst);  // nearest neighbour: crisp whole-number scaling
+    SDL_UpdateWindowSurface(window_.get());
     const double cost = NowUs() - start;
     presentCostUs_ = 0.9 * presentCostUs_ + 0.1 * cost;
     stats_.presents += 1;

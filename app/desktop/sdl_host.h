@@ -7,6 +7,7 @@
 
 #include "platform/event_pump.h"
 #include "platform/sdl/sdl_counter.h"
+#include "platform/sdl/sdl_ptrs.h"
 #include "ui/surface.h"
 #include "ui/window.h"
 
@@ -25,7 +26,7 @@ public:
     // Opens the window; false with Error() set when there is no display.
     bool Open(const std::string& title);
     const std::string& Error() const { return error_; }
-    SDL_Window* Window() const { return window_; }
+    SDL_Window* Window() const { return window_.get(); }
 
     void Attach(ui::Window& window, std::function<void()> closeRequested);
     void SetIcon(const ui::Picture& picture);
@@ -55,11 +56,11 @@ private:
     bool MapMouse(int wx, int wy, int* x, int* y) const;
     double RefreshPeriodUs() const;
 
-    SDL_Window* window_ = nullptr;
+    WindowPtr window_;
     ui::Window* ui_ = nullptr;
     std::function<void()> closeRequested_;
     ui::Surface frame_{ui::kScreenWidth, ui::kScreenHeight};
-    SDL_Surface* frameSurface_ = nullptr;
+    SurfacePtr frameSurface_;
     std::string error_;
     double frequency_ = 1;
     double lastPresentUs_ = -1e18;

@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/sdl/sdl_ptrs.h"
+
 namespace platform {
 namespace {
 
@@ -86,35 +88,29 @@ std::shared_ptr<const SdlWavePlayer::Sound> SdlWavePlayer::Load(const uint8_t* i
     if (size > static_cast<size_t>(INT_MAX)) return nullptr;
 
     SDL_AudioSpec wav{};
-    Uint8* buffer = nullptr;
+    Uint8* loaded = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(image, static_cast<int>(size)), 1, &wav, &buffer, &length))
+    if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(image, static_cast<int>(size)), 1, &wav, &loaded, &length))
         return nullptr;
+    const WavSamplesPtr buffer(loaded);
 
     auto sound = std::make_shared<Sound>();
     sound->image.assign(image, image + size);
     SDL_AudioCVT cvt;
     const int build = SDL_BuildAudioCVT(&cvt, wav.format, wav.channels, wav.freq, obtained_.format, obtained_.channels,
                                         obtained_.freq);
-    if (build < 0) {
-        SDL_FreeWAV(buffer);
-        return nullptr;
-    }
+    if (build < 0) return nullptr;
     if (build == 0) {
-        sound->samples.assign(buffer, buffer + length);
+        sound->samples.assign(buffer.get(), buffer.get() + length);
     } else {
         std::vector<uint8_t> work(static_cast<size_t>(length) * static_cast<size_t>(cvt.len_mult));
-        std::memcpy(work.data(), buffer, length);
+        std::memcpy(work.data(), buffer.get(), length);
         cvt.buf = work.data();
         cvt.len = static_cast<int>(length);
-        if (SDL_ConvertAudio(&cvt) != 0) {
-            SDL_FreeWAV(buffer);
-            return nullptr;
-        }
+        if (SDL_ConvertAudio(&cvt) != 0) return nullptr;
         work.resize(static_cast<size_t>(cvt.len_cvt));
         sound->samples = std::move(work);
     }
-    SDL_FreeWAV(buffer);
 
     if (cache_.size() >= kCacheLimit) cache_.clear();  // the playing sound is kept alive by current_
     cache_.emplace(key, sound);
