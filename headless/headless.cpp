@@ -64,26 +64,4 @@ int HeadlessGame::Play() {
     }
 }
 
-ScriptedGame::ScriptedGame(std::filesystem::path settingsFile) : game(std::move(settingsFile)) {
-    game.nextStep = [this]() -> std::optional<double> {
-        if (next_ >= steps_.size()) return std::nullopt;
-        return steps_[next_++]();
-    };
-}
-
-ScriptedGame& ScriptedGame::Do(std::function<void(Form1&)> step) {
-    steps_.push_back([this, step] {
-        step(*game.form);
-        return 0.0;
-    });
-    return *this;
-}
-
-ScriptedGame& ScriptedGame::Wait(double ms) {
-    steps_.push_back([ms] { return ms * 1000.0; });
-    return *this;
-}
-
-int ScriptedGame::Play() { return game.Play(); }
-
 } // namespace game

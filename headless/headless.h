@@ -69,20 +69,4 @@ private:
     bool loaded_ = false;
 };
 
-// Runs a script of steps given as lambdas; each returns the virtual
-// microseconds to let pass after it.
-class ScriptedGame {
-public:
-    explicit ScriptedGame(std::filesystem::path settingsFile = "Trakmor_B.spd");
-    ScriptedGame& Do(std::function<void(Form1&)> step);
-    ScriptedGame& Wait(double ms);
-    int Play();
-
-    HeadlessGame game;
-
-private:
-    std::vector<std::function<double()>> steps_;
-    size_t next_ = 0;
-};
-
 } // namespace game

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake_wave_player.h"
+#include "fake_wave_player.h"
 
 namespace fs = std::filesystem;
 using platform::EmbedSound;

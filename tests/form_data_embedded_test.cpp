@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/embed_sound.h"
-#include "platform/fake_wave_player.h"
+#include "fake_wave_player.h"
 #include "platform/form_data.h"
 #include "form_data_assets.h"
 

@@ -10,6 +10,36 @@ namespace {
 
 constexpr int kEscape = 27, kQ = 81;
 
+// Runs a script of steps given as lambdas, each after the virtual time the
+// step before it let pass.
+class ScriptedGame {
+public:
+    explicit ScriptedGame(std::filesystem::path settingsFile) : game(std::move(settingsFile)) {
+        game.nextStep = [this]() -> std::optional<double> {
+            if (next_ >= steps_.size()) return std::nullopt;
+            return steps_[next_++]();
+        };
+    }
+    ScriptedGame& Do(std::function<void(game::Form1&)> step) {
+        steps_.push_back([this, step] {
+            step(*game.form);
+            return 0.0;
+        });
+        return *this;
+    }
+    ScriptedGame& Wait(double ms) {
+        steps_.push_back([ms] { return ms * 1000.0; });
+        return *this;
+    }
+    int Play() { return game.Play(); }
+
+    game::HeadlessGame game;
+
+private:
+    std::vector<std::function<double()>> steps_;
+    size_t next_ = 0;
+};
+
 class MenuTest : public GameTest {
 protected:
     // Runs a click that ends the program; returns its exit status, or -1 when
@@ -64,7 +94,7 @@ TEST_F(MenuTest, QuitDoesNotSaveTheSpeed) {
 
 TEST(MenuInALoop, QuitEndsTheProgramFromInsideTheRide) {
     testing_support::TempDir dir;
-    game::ScriptedGame sg(dir.path() / "Trakmor_B.spd");
+    ScriptedGame sg(dir.path() / "Trakmor_B.spd");
     bool ranAfterQuit = false;
     size_t calls = 0;
     sg.Do([](game::Form1& f) { EXPECT_TRUE(f.window.ClickElement(f.Command1)); })
@@ -88,7 +118,7 @@ TEST(MenuInALoop, QuitEndsTheProgramFromInsideTheRide) {
 
 TEST(MenuInALoop, NewGameEndsTheRideAndItsLoop) {
     testing_support::TempDir dir;
-    game::ScriptedGame sg(dir.path() / "Trakmor_B.spd");
+    ScriptedGame sg(dir.path() / "Trakmor_B.spd");
     testing_support::ScriptedRandom straight;
     straight.fallback = 0.4;
     sg.game.rng = &straight;
