@@ -4,6 +4,7 @@
 #include <cmath>
 #include <ctime>
 
+#include "app/desktop/picture_fit.h"
 #include "platform/display_guard.h"
 
 namespace platform {
@@ -104,27 +105,15 @@ void SdlHost::SetIcon(const ui::Picture& picture) {
 
 double SdlHost::NowUs() const { return static_cast<double>(SDL_GetPerformanceCounter()) * 1e6 / frequency_; }
 
-double SdlHost::RefreshPeriodUs() const {
-    SDL_DisplayMode mode;
-    static double cached = 0;
-    if (cached == 0) {
+double SdlHost::RefreshPeriodUs() {
+    if (refreshStale_) {
+        SDL_DisplayMode mode;
         const int index = window_ ? SDL_GetWindowDisplayIndex(window_.get()) : 0;
         const int hz = SDL_GetCurrentDisplayMode(index < 0 ? 0 : index, &mode) == 0 ? mode.refresh_rate : 0;
-        cached = 1e6 / (hz > 0 ? hz : 60);
+        refreshPeriodUs_ = 1e6 / (hz > 0 ? hz : 60);
+        refreshStale_ = false;
     }
-    return cached;
-}
-
-bool SdlHost::MapMouse(int wx, int wy, int* x, int* y) const {
-    int w = 0, h = 0;
-    SDL_GetWindowSize(window_.get(), &w, &h);
-    const int scale = std::max(1, std::min(w / ui::kScreenWidth, h / ui::kScreenHeight));
-    const int ox = (w - ui::kScreenWidth * scale) / 2, oy = (h - ui::kScreenHeight * scale) / 2;
-    const int px = wx - ox, py = wy - oy;
-    if (px < 0 || py < 0) return false;
-    *x = px / scale;
-    *y = py / scale;
-    return *x < ui::kScreenWidth && *y < ui::kScreenHeight;
+    return refreshPeriodUs_;
 }
 
 void SdlHost::RequestClose() {
@@ -138,6 +127,11 @@ void SdlHost::PumpEvents() {
     if (QuitRequested()) RequestClose();
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
+        if (e.type == SDL_DISPLAYEVENT ||
+            (e.type == SDL_WINDOWEVENT &&
+             (e.window.event == SDL_WINDOWEVENT_MOVED || e.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED ||
+              e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)))
+            refreshStale_ = true;
         if (!ui_) continue;
         switch (e.type) {
         case SDL_QUIT:
@@ -161,13 +155,14 @@ void SdlHost::PumpEvents() {
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
             if (e.button.button != SDL_BUTTON_LEFT) break;
-            int x = 0, y = 0;
-            const bool inside = MapMouse(e.button.x, e.button.y, &x, &y);
+            int w = 0, h = 0;
+            SDL_GetWindowSize(window_.get(), &w, &h);
+            const std::optional<PicturePoint> p = WindowToPicture(FitPicture(w, h), e.button.x, e.button.y);
             if (e.type == SDL_MOUSEBUTTONDOWN) {
-                if (inside) ui_->OnMouseDown(x, y);
+                if (p) ui_->OnMouseDown(p->x, p->y);
             } else {
                 // A release outside the picture still ends a press.
-                ui_->OnMouseUp(inside ? x : -1, inside ? y : -1);
+                ui_->OnMouseUp(p ? p->x : -1, p ? p->y : -1);
             }
             break;
         }
@@ -182,9 +177,9 @@ void SdlHost::Present() {
     SDL_Surface* target = SDL_GetWindowSurface(window_.get());
     if (!target) return;
     ui_->Compose(frame_);
-    const int scale = std::max(1, std::min(target->w / ui::kScreenWidth, target->h / ui::kScreenHeight));
-    SDL_Rect dst{(target->w - ui::kScreenWidth * scale) / 2, (target->h - ui::kScreenHeight * scale) / 2,
-                 ui::kScreenWidth * scale, ui::kScreenHeight * scale};
+    const PictureFit fit = FitPicture(target->w, target->h);
+    const int scale = fit.scale;
+    SDL_Rect dst{fit.left, fit.top, ui::kScreenWidth * scale, ui::kScreenHeight * scale};
     if (needFullPaint_ || target->w != lastW_ || target->h != lastH_) {
         SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
         lastW_ = target->w;

@@ -43,7 +43,6 @@ public:
         uint64_t sleeps = 0;
     };
     const Stats& GetStats() const { return stats_; }
-    double SleepMarginUs() const { return marginUs_; }
     // Presents now if the window changed, whatever the refresh cadence.
     void PresentNow();
 
@@ -53,8 +52,7 @@ private:
     void Present();
     void Sleep(double us);
     void UpdateMargin();
-    bool MapMouse(int wx, int wy, int* x, int* y) const;
-    double RefreshPeriodUs() const;
+    double RefreshPeriodUs();
 
     WindowPtr window_;
     ui::Window* ui_ = nullptr;
@@ -68,6 +66,9 @@ private:
     double marginUs_ = 200;
     double overshootUs_ = 100;
     int lastW_ = 0, lastH_ = 0;
+    // Read again after the window moves or its display or mode changes.
+    double refreshPeriodUs_ = 0;
+    bool refreshStale_ = true;
     bool needFullPaint_ = true;
     bool videoReady_ = false;
     bool closing_ = false;
