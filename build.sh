@@ -4,8 +4,10 @@
 #   ./build.sh test    build and run every test
 set -euo pipefail
 cd "$(dirname "$0")"
+# Let a second checkout (or CI's fresh clone) reuse the compiler cache.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
-PACKAGES=(cmake make g++ pkg-config libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libgtest-dev
+PACKAGES=(cmake make g++ pkg-config ccache libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libgtest-dev
           fonts-comic-neue fonts-liberation2 xvfb xdotool imagemagick x11-utils)
 
 install_missing() {
