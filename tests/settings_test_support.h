@@ -1,5 +1,5 @@
 #pragma once
-// What the settings file tests share: the fixture, file helpers, playing an
+// What the settings file tests share: the fixture, reading and writing files, playing an
 // ordinary user, and running a call that might hang on a FIFO.
 #include <fcntl.h>
 #include <signal.h>
