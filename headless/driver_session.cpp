@@ -202,7 +202,7 @@ double DriverSession::Execute(const std::string& line) {
         }
     } catch (const CommandError& e) {
         reply_("error " + e.message);
-    } catch (const ui::RuntimeError& e) {
+    } catch (const platform::RuntimeError& e) {
         reply_("error run-time error " + std::to_string(e.number));
     }
     return 0;

@@ -3,21 +3,13 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/little_endian.h"
 #include "platform/picture_record.h"
 
 namespace platform {
 namespace {
 
 constexpr uint8_t kMagic[] = {'T', 'R', 'K', 'F'};
-
-void Put16(std::vector<uint8_t>& out, uint16_t v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
 
 } // namespace
 
@@ -59,14 +51,13 @@ std::optional<FormData> FormData::Parse(std::span<const uint8_t> data) {
     size_t pos = sizeof kMagic;
     while (pos < bytes.size()) {
         if (bytes.size() - pos < 2) return std::nullopt;
-        const size_t nameLength = bytes[pos] | (bytes[pos + 1] << 8);
+        const size_t nameLength = Get16(bytes, pos);
         pos += 2;
         if (bytes.size() - pos < nameLength + 5) return std::nullopt;
         std::string name(bytes.begin() + pos, bytes.begin() + pos + nameLength);
         pos += nameLength;
         const uint8_t type = bytes[pos];
-        const size_t length = static_cast<size_t>(bytes[pos + 1]) | static_cast<size_t>(bytes[pos + 2]) << 8 |
-                              static_cast<size_t>(bytes[pos + 3]) << 16 | static_cast<size_t>(bytes[pos + 4]) << 24;
+        const size_t length = Get32(bytes, pos + 1);
         pos += 5;
         if (bytes.size() - pos < length || form.Find(name)) return std::nullopt;
         const auto record = bytes.subspan(pos, length);

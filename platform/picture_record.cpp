@@ -1,18 +1,11 @@
 #include "platform/picture_record.h"
 
+#include "platform/little_endian.h"
+
 namespace platform {
 namespace {
 
 constexpr size_t kHeaderSize = 12;
-
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-uint32_t Get32(std::span<const uint8_t> d, size_t at) {
-    return static_cast<uint32_t>(d[at]) | static_cast<uint32_t>(d[at + 1]) << 8 |
-           static_cast<uint32_t>(d[at + 2]) << 16 | static_cast<uint32_t>(d[at + 3]) << 24;
-}
 
 } // namespace
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/little_endian.h"
+
 namespace platform {
 namespace {
 
@@ -116,20 +118,7 @@ uint32_t HashUtf16(const std::u16string& key) {
     return h;
 }
 
-// ---- little-endian writing and bounds-checked reading
-
-void Put16(std::vector<uint8_t>& out, uint16_t v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-void Set32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
+// ---- bounds-checked reading
 
 void PutUtf16(std::vector<uint8_t>& out, const std::u16string& s) {
     for (char16_t c : s) Put16(out, c);
@@ -142,14 +131,13 @@ public:
     size_t Left() const { return data_.size() - pos_; }
     bool U16(uint16_t& v) {
         if (Left() < 2) return false;
-        v = static_cast<uint16_t>(data_[pos_] | (data_[pos_ + 1] << 8));
+        v = Get16(data_, pos_);
         pos_ += 2;
         return true;
     }
     bool U32(uint32_t& v) {
         if (Left() < 4) return false;
-        v = 0;
-        for (int i = 3; i >= 0; --i) v = (v << 8) | data_[pos_ + i];
+        v = Get32(data_, pos_);
         pos_ += 4;
         return true;
     }
@@ -157,7 +145,7 @@ public:
         if (Left() / 2 < chars) return false;
         s.resize(chars);
         for (size_t i = 0; i < chars; ++i) {
-            s[i] = static_cast<char16_t>(data_[pos_] | (data_[pos_ + 1] << 8));
+            s[i] = static_cast<char16_t>(Get16(data_, pos_));
             pos_ += 2;
         }
         return true;

@@ -11,19 +11,14 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/little_endian.h"
+
 namespace fs = std::filesystem;
 using platform::SdlWavePlayer;
 using namespace platform;  // SND_* flags
 
 namespace {
 
-void Put16(std::vector<uint8_t>& v, uint16_t x) {
-    v.push_back(static_cast<uint8_t>(x));
-    v.push_back(static_cast<uint8_t>(x >> 8));
-}
-void Put32(std::vector<uint8_t>& v, uint32_t x) {
-    for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
-}
 void PutTag(std::vector<uint8_t>& v, const char* tag) {
     for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(tag[i]));
 }

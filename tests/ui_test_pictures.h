@@ -4,7 +4,12 @@
 #include <functional>
 #include <vector>
 
+#include "platform/little_endian.h"
+
 namespace ui_test {
+
+using platform::Put16;
+using platform::Put32;
 
 // A 4 by 2 GIF87a: white, red, white, black / blue, white, lime, white.
 inline const std::vector<uint8_t> kSmallGif = {
@@ -13,14 +18,6 @@ inline const std::vector<uint8_t> kSmallGif = {
     0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x04, 0x00, 0x02,
     0x00, 0x00, 0x03, 0x06, 0x48, 0x41, 0x30, 0x24, 0x24, 0x01, 0x00, 0x3b};
 
-inline void Put16(std::vector<uint8_t>& v, uint32_t x) {
-    v.push_back(static_cast<uint8_t>(x));
-    v.push_back(static_cast<uint8_t>(x >> 8));
-}
-inline void Put32(std::vector<uint8_t>& v, uint32_t x) {
-    Put16(v, x & 0xFFFF);
-    Put16(v, x >> 16);
-}
 
 // An icon file in the layout of the game's icons: one image of 8 bits per pixel
 // with a 256-entry palette, followed by its 1-bit mask (a set bit is transparent).

@@ -103,7 +103,7 @@ TEST_F(WindowTest, SetContainerPutsTheElementOnTopOfItsNewSiblings) {
     b.ZOrderTop();
     EXPECT_EQ(field.Children(), (std::vector<Element*>{&a, &b}));
 
-    EXPECT_THROW(field.SetContainer(b), ui::RuntimeError);
+    EXPECT_THROW(field.SetContainer(b), platform::RuntimeError);
     EXPECT_EQ(field.Container(), &window.form());
 }
 
@@ -211,8 +211,8 @@ TEST_F(WindowTest, PickingAnEntryRaisesClickOnlyWhenTheSelectionChanges) {
     EXPECT_EQ(window.Focus(), &skill);
 
     EXPECT_FALSE(window.SelectItem(skill, 3));
-    EXPECT_THROW(skill.SetListIndex(3), ui::RuntimeError);
-    EXPECT_THROW(skill.SetListIndex(-2), ui::RuntimeError);
+    EXPECT_THROW(skill.SetListIndex(3), platform::RuntimeError);
+    EXPECT_THROW(skill.SetListIndex(-2), platform::RuntimeError);
     EXPECT_EQ(skill.ListIndex(), 0);
     skill.SetEnabled(false);
     EXPECT_FALSE(window.SelectItem(skill, 1));
@@ -284,10 +284,10 @@ TEST_F(WindowTest, AValueOutsideTheRangeIsRefusedAndTheOldOneKept) {
     try {
         bar.SetValue(501);
         FAIL() << "no error";
-    } catch (const ui::RuntimeError& e) {
+    } catch (const platform::RuntimeError& e) {
         EXPECT_EQ(e.number, 380);
     }
-    EXPECT_THROW(bar.SetValue(0), ui::RuntimeError);
+    EXPECT_THROW(bar.SetValue(0), platform::RuntimeError);
     EXPECT_FALSE(bar.TrySetValue(-5));
     EXPECT_EQ(bar.Value(), 401);
     bar.SetValue(401);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime_error.h"
 #include "ui/picture.h"
 #include "ui/surface.h"
 
@@ -22,11 +23,9 @@ struct Font {
     bool bold = false;
 };
 
-// Raised by operations that the toolkit refuses, with the run-time error number
-// the game's code would see (380: invalid property value).
-struct RuntimeError {
-    int number;
-};
+// The toolkit refuses an operation with the same run-time errors as the
+// components do.
+using platform::RuntimeError;
 
 // One element of a window. A single type serves every kind; fields that a kind
 // does not use stay at their defaults.
@@ -95,7 +94,6 @@ public:
     // surfaces also keep a persistent image that the game paints into.
     const PicturePtr& GetPicture() const { return picture_; }
     void SetPicture(PicturePtr picture);
-    bool HasImage() const { return image_ != nullptr; }
     Surface& Image();  // the persistent image; created at the element's size on first use
     const Surface* ImageIfAny() const { return image_.get(); }
     void Cls();  // clears the persistent image to the back colour
