@@ -8,34 +8,24 @@ namespace game {
 void Form1::MarkCell(int kind, int g, int c) {
     ui::Element& scr = g < 15 ? *Picturex[0] : *Picturex[1];
     const int H = static_cast<int>(scr.Height());
-    const int y = g < 15 ? H - (g + 1) * 32 : H - (g - 14) * 32;
-    PaintInto(scr, *nemaga[kind], (c - 1) * 32, y, 32, 32);
+    const int y = g < 15 ? H - (g + 1) * kCellSize : H - (g - 14) * kCellSize;
+    PaintInto(scr, *nemaga[kind], (c - 1) * kCellSize, y, kCellSize, kCellSize);
 }
 
 void Form1::CheckCollisions() {
     for (int k = 0; k <= 3; ++k) {
-        bool hit = false;
-        const int r = carGridRow;
-        const int c = obstacleGrid[k][r];
-        if (c != 0) {
-            const int ox = (c - 1) * 32;
-            if (std::abs(carX - ox) < 32.0 / speed) {
-                hit = true;
-                MarkCell(k, r, c);
-                obstacleGrid[k][r] = 0;
-            }
-        }
-        const int r2 = (carGridRow + 1) % kGridRows;
-        const int c2 = obstacleGrid[k][r2];
-        if (c2 != 0) {
-            const int ox2 = (c2 - 1) * 32;
-            if (std::abs(carX - ox2) < speed) {
-                hit = true;
-                MarkCell(k, r2, c2);
-                obstacleGrid[k][r2] = 0;
-            }
-        }
-        if (!hit) continue;
+        // An obstacle of kind k in grid row r is hit when the car is within
+        // `reach` pixels of it: the hit is marked on the road and taken off the grid.
+        auto hitIn = [&](int r, double reach) {
+            const int c = obstacleGrid[k][r];
+            if (c == 0 || !(std::abs(carX - (c - 1) * kCellSize) < reach)) return false;
+            MarkCell(k, r, c);
+            obstacleGrid[k][r] = 0;
+            return true;
+        };
+        const bool underCar = hitIn(carGridRow, static_cast<double>(kCellSize) / speed);
+        const bool ahead = hitIn((carGridRow + 1) % kGridRows, speed);
+        if (!underCar && !ahead) continue;
         const int s = Skill.ListIndex();
         switch (k) {
         case kBag:

@@ -20,7 +20,8 @@
 namespace game {
 
 // Thrown by the quit command once its steps are done: the program ends at once,
-// unwinding whatever handlers and loops were running.
+// from however deep inside the ride loop, a wait and a sound cue the click was
+// handled, so every frame between it and main() unwinds without running on.
 struct QuitProgram {
     int exitStatus = 0;
 };
@@ -100,8 +101,11 @@ private:
     int16_t RoadLeft() const;
     int16_t RoadRight() const;
     void PlaceSprite(ui::Element& sprite);
+    void ShowCarSprite(ui::Element& sprite);
+    void ApplySkillLimits();
     void MarkCell(int kind, int g, int c);
     void PaintInto(ui::Element& screen, const ui::Element& holder, int x, int y, int w, int h);
+    void PaintStraight(ui::Element& screen, int column, int y);
     void DrawScenery(ui::Element& screen, int I, int H);
     int Int(double x) const;
     double rnd();

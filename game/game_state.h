@@ -14,8 +14,23 @@ constexpr int16_t kFalse = 0;
 // Obstacle kinds, the first index of obstacleGrid and of the ometalo pictures.
 enum ObstacleKind : int { kBag = 0, kBomb = 1, kRabbit = 2, kTools = 3 };
 
+// The road is drawn in square cells: 20 columns across the playfield, and two
+// road screens of 15 rows each that form a ring of 30 grid rows.
+constexpr int kCellSize = 32;
 constexpr int kGridRows = 30;
 constexpr int kColumns = 20;
+
+// The entries of the Skill list, by list index, and the speed limits each sets.
+struct SkillLevel {
+    const char* name;
+    int16_t minSpeed;
+    int16_t maxSpeed;
+};
+constexpr std::array<SkillLevel, 3> kSkillLevels{{{"Easy", 2, 8}, {"Normal", 4, 16}, {"Hard", 16, 16}}};
+// Any index but Easy's and Normal's plays as Hard.
+constexpr const SkillLevel& SkillLevelAt(int listIndex) {
+    return listIndex == 0 || listIndex == 1 ? kSkillLevels[static_cast<size_t>(listIndex)] : kSkillLevels[2];
+}
 
 // The whole state of the game window. Every routine of the window reads and
 // writes these in place; the names are the game's own.

@@ -7,12 +7,23 @@ namespace game {
 
 namespace {
 constexpr int16_t kEscape = 27, kKeyQ = 81, kKeyA = 65, kKeyK = 75, kKeyL = 76;
+// The car's x as far right as the sprite stays inside the 640-pixel playfield.
+constexpr int kRightmostCarX = (kColumns - 1) * kCellSize;
 } // namespace
 
-int16_t Form1::RoadLeft() const { return static_cast<int16_t>((roadColumn[carGridRow] - 2) * 32); }
-int16_t Form1::RoadRight() const { return static_cast<int16_t>((roadColumn[carGridRow] + 6) * 32); }
+int16_t Form1::RoadLeft() const { return static_cast<int16_t>((roadColumn[carGridRow] - 2) * kCellSize); }
+int16_t Form1::RoadRight() const { return static_cast<int16_t>((roadColumn[carGridRow] + 6) * kCellSize); }
 
-void Form1::PlaceSprite(ui::Element& sprite) { sprite.Move(carX, Picturex[0]->Height() - 64, 32, 32); }
+// In its column, in the second cell row from the bottom of the playfield.
+void Form1::PlaceSprite(ui::Element& sprite) {
+    sprite.Move(carX, Picturex[0]->Height() - 2 * kCellSize, kCellSize, kCellSize);
+}
+
+void Form1::ShowCarSprite(ui::Element& sprite) {
+    for (ui::Element* car : {&autic, &auticl, &auticd}) car->Hide();
+    PlaceSprite(sprite);
+    sprite.Show();
+}
 
 void Form1::form_KeyDown(int16_t keyCode, int16_t shift) {
     if (keyCode == kEscape) {
@@ -44,7 +55,7 @@ void Form1::form_KeyDown(int16_t keyCode, int16_t shift) {
         steerKeys = static_cast<int16_t>(steerKeys | 1);
         step = -1;
     }
-    if (keyCode == kKeyL && carX < 608 && carX < RoadRight()) {
+    if (keyCode == kKeyL && carX < kRightmostCarX && carX < RoadRight()) {
         steerKeys = static_cast<int16_t>(steerKeys | 2);
         step = 1;
     }
@@ -52,42 +63,34 @@ void Form1::form_KeyDown(int16_t keyCode, int16_t shift) {
     carX = static_cast<int16_t>(carX + 2 * step);
     if (keyCode == kKeyK || keyCode == kKeyL) steerDirection = step;
 
+    // The skill is read before the cue, the damage after it: the cue lets
+    // other handlers run, and the second test sees what they left.
     const int k = Skill.ListIndex();
-    if (carX <= RoadLeft() && speed > 1) {
+    auto leaveRoad = [&] {
         PlayCue(2);
         speed = 1;
         damage = static_cast<int16_t>(damage + 5 + k);
         ShowStatus();
-    }
-    if (carX >= RoadRight() && speed > 1) {
-        PlayCue(2);
-        speed = 1;
-        damage = static_cast<int16_t>(damage + 5 + k);
-        ShowStatus();
-    }
+    };
+    if (carX <= RoadLeft() && speed > 1) leaveRoad();
+    if (carX >= RoadRight() && speed > 1) leaveRoad();
 
-    const int m = carX % 32;
+    // The sprite follows the car only at these moments. Above speed 1 the car is
+    // set straight only by a steering step after the wait has seen the same x
+    // twice (carXLatest = 0 makes it look afresh); at speed 1 the last step onto
+    // a column line leaves the turned sprite where it was. Showing a turned car
+    // sets carXPrevious to -1, which holds back the loop's next steering step
+    // until the wait has sampled carX again.
+    const int m = carX % kCellSize;
     if (m == 0 && steerKeys == 0 && steerDirection == 0 &&
         (speed == 1 || (keyCode == 0 && carXPrevious == carXLatest && carX == carXLatest))) {
-        auticl.Hide();
-        auticd.Hide();
         carXLatest = 0;
-        autic.Hide();
-        PlaceSprite(autic);
-        autic.Show();
+        ShowCarSprite(autic);
     } else if (step == 1 && (speed > 1 || (speed == 1 && m > 0))) {
-        auticl.Hide();
-        autic.Hide();
-        auticd.Hide();
-        PlaceSprite(auticd);
-        auticd.Show();
+        ShowCarSprite(auticd);
         carXPrevious = -1;
     } else if (step == -1 && (speed > 1 || (speed == 1 && m > 0))) {
-        autic.Hide();
-        auticd.Hide();
-        auticl.Hide();
-        PlaceSprite(auticl);
-        auticl.Show();
+        ShowCarSprite(auticl);
         carXPrevious = -1;
     }
 

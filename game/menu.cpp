@@ -17,12 +17,12 @@ void Form1::Command4_Click() {
     throw QuitProgram{0};
 }
 
-void Form1::Skill_Click() {
-    switch (Skill.ListIndex()) {
-    case 0: minSpeed = 2; maxSpeed = 8; break;
-    case 1: minSpeed = 4; maxSpeed = 16; break;
-    default: minSpeed = 16; maxSpeed = 16; break;
-    }
+void Form1::Skill_Click() { ApplySkillLimits(); }
+
+void Form1::ApplySkillLimits() {
+    const SkillLevel& level = SkillLevelAt(Skill.ListIndex());
+    minSpeed = level.minSpeed;
+    maxSpeed = level.maxSpeed;
 }
 
 void Form1::VScrollbar1_change() {

@@ -1,27 +1,8 @@
-// The start of a ride, its loop, drawing and sound cues.
-#include <cmath>
-
+// A ride: its start with the Start button, and the loop that runs it from the
+// first tick of Timer2 until gameRunning is cleared.
 #include "game/form1.h"
 
 namespace game {
-
-void Form1::DrawScenery(ui::Element& scr, int I, int H) {
-    if (Int(rnd() * 4) > 1) {
-        sceneryTaken.fill(0);
-        const int n = Int(rnd() * 2) + 1;
-        for (int t = 0; t < n; ++t) {
-            const int p = Int(rnd() * 6);
-            int c = Int(rnd() * 20);
-            while (sceneryTaken[c] > 0) c = (c + 1) % 20;
-            sceneryTaken[c] = 1;
-            PaintInto(scr, *Picture3[p], 32 * c, H - 32 * I, 32, 32);
-        }
-    }
-}
-
-void Form1::PaintInto(ui::Element& scr, const ui::Element& holder, int x, int y, int w, int h) {
-    if (const ui::PicturePtr& pic = holder.GetPicture()) scr.PaintPicture(*pic, x, y, w, h);
-}
 
 void Form1::Command1_Click() {
     Picture4.Hide();
@@ -33,7 +14,7 @@ void Form1::Command1_Click() {
     const int H = static_cast<int>(screen0.Height());
     for (int I = 1; I <= 15; ++I) {
         DrawScenery(screen0, I, H);
-        PaintInto(screen0, sravno, 32 * genRoadColumn - 32, H - 32 * I, 224, 32);
+        PaintStraight(screen0, genRoadColumn, H - kCellSize * I);
     }
     DrawSprites();
     steerTick = 0;
@@ -44,6 +25,9 @@ void Form1::Command1_Click() {
     Timer2.SetEnabled(true);
 }
 
+// The tick only starts the loop; the loop then runs the whole ride inside this
+// one call. Every handler of the window (keys, buttons, a second tick after a
+// new ride) runs nested inside it, at the yield of the wait or inside a cue.
 void Form1::Timer2_timer() {
     Timer2.SetEnabled(false);
     for (;;) {
@@ -61,44 +45,28 @@ void Form1::Timer2_timer() {
             DrawSprites();
             scrollPixels += 1;
         }
-        if (scrollPixels >= 32) {
-            scrollPixels -= 32;
+        if (scrollPixels >= kCellSize) {
+            scrollPixels -= kCellSize;
             carGridRow = static_cast<int16_t>((carGridRow + 1) % kGridRows);
         }
         steerTick = static_cast<uint8_t>((steerTick + 1) % (gearOfSpeed[speed] + 1));
         const bool steerKeyHeld = steerKeys != 0;
+        // -1 means a key has just shown a turned car: that key's own step stands
+        // for this frame's steering step, until the wait has sampled carX again.
         if (steerTick == 0 && carXPrevious != -1) form_KeyDown(0, 0);
-        if (carX % 32 == 0 && !steerKeyHeld) steerDirection = 0;
+        if (carX % kCellSize == 0 && !steerKeyHeld) steerDirection = 0;
         frameTimer->StopTimer();
         // speed and speedFactor are read afresh on every test: a gear change in
         // the wait shortens or lengthens the frame already under way.
         for (double elapsed = frameTimer->TimeElapsed(1000000); elapsed < FrameMicroseconds();
              elapsed = frameTimer->TimeElapsed(1000000)) {
             carXPrevious = carXLatest;
+            // The player's keys and clicks run here, and so does presenting the window.
             pump_.Yield(FrameMicroseconds() - elapsed);
             carXLatest = carX;
-            // A quit during the wait has released the timer.
-            if (!frameTimer) return;
             frameTimer->StopTimer();
         }
     }
-}
-
-void Form1::DrawSprites() {
-    ui::Surface& playfield = Picture1.Image();
-    for (int d = 0; d <= 1; ++d) {
-        ui::Element& scr = *Picturex[d];
-        const int top = static_cast<int>(std::lround(scr.Top()));
-        const int w = static_cast<int>(std::lround(scr.Width()));
-        const int h = static_cast<int>(std::lround(scr.Height()));
-        playfield.Blit(scr.Image(), 0, 0, w, h, 0, top);
-    }
-    Picture1.Refresh();
-}
-
-void Form1::PlayCue(const int16_t& index) {
-    const bool started = EmbedSound1[static_cast<size_t>(index)]->PlaySound();
-    if (cueLog && started) cueLog->push_back(index);
 }
 
 } // namespace game
