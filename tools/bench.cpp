@@ -223,6 +223,10 @@ std::vector<std::string> Split(const std::string& s) {
     return out;
 }
 
+struct Case {
+    int gear, setting;
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -286,9 +290,6 @@ int main(int argc, char** argv) {
             }
         }
     } else {
-        struct Case {
-            int gear, setting;
-        };
         const std::vector<Case> cases = {{1, 100}, {2, 100}, {3, 100}, {4, 100}, {4, 500}};
         std::printf("%-5s %-8s %-9s %-8s %-8s %-7s %-8s %-8s %-8s %-8s %s\n", "gear", "setting", "frame_us", "pace",
                     "busy", "cpu", "busy_cpu", "late_p50", "late_p99", "late_max", "busy_p99");
@@ -314,29 +315,30 @@ int main(int argc, char** argv) {
             lines.push_back(line);
         }
 
-        // Input: from a key's arrival to the game's handler, mid-ride.
-        KeyProbe probe;
-        probe.delays.reserve(4000);
-        const auto handler = window.KeyDown;
-        window.KeyDown = [&](int16_t code, int16_t shift) {
-            probe.Handled();
-            handler(code, shift);
-        };
-        for (const Case c : {Case{2, 100}, Case{4, 500}}) {
-            probe.delays.clear();
-            probe.stop = false;
-            probe.pending = false;
-            std::thread pusher([&probe] { probe.Push(); });
-            Ride(f, pump, c.gear, c.setting, false, seconds);
-            probe.stop = true;
-            pusher.join();
-            std::snprintf(line, sizeof line, "input gear=%d setting=%d load=%d p50_us=%.0f p99_us=%.0f max_us=%.0f n=%zu",
-                          c.gear, c.setting, load, Percentile(probe.delays, 0.5), Percentile(probe.delays, 0.99),
-                          Percentile(probe.delays, 1.0), probe.delays.size());
-            lines.push_back(line);
-        }
-        window.KeyDown = handler;
     }
+
+    // Input: from a key's arrival to the game's handler, mid-ride.
+    KeyProbe probe;
+    probe.delays.reserve(4000);
+    const auto handler = window.KeyDown;
+    window.KeyDown = [&](int16_t code, int16_t shift) {
+        probe.Handled();
+        handler(code, shift);
+    };
+    for (const Case c : {Case{2, 100}, Case{4, 500}}) {
+        probe.delays.clear();
+        probe.stop = false;
+        probe.pending = false;
+        std::thread pusher([&probe] { probe.Push(); });
+        Ride(f, pump, c.gear, c.setting, false, seconds);
+        probe.stop = true;
+        pusher.join();
+        std::snprintf(line, sizeof line, "input gear=%d setting=%d load=%d p50_us=%.0f p99_us=%.0f max_us=%.0f n=%zu",
+                      c.gear, c.setting, load, Percentile(probe.delays, 0.5), Percentile(probe.delays, 0.99),
+                      Percentile(probe.delays, 1.0), probe.delays.size());
+        lines.push_back(line);
+    }
+    window.KeyDown = handler;
 
     // Drawing: DrawSprites against two plain copies of a frame of the same format.
     f.NewGame();

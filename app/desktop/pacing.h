@@ -57,8 +57,8 @@ private:
 };
 
 // What handing a frame over costs on the game's thread, learned from recent
-// hand-overs. One slow sample (the thread was preempted) moves it only a
-// little, so one bad moment cannot hold hand-overs back.
+// hand-overs: an upper quartile. One slow sample (the thread was preempted)
+// moves it only a little, so one bad moment cannot hold hand-overs back.
 class CostEstimate {
 public:
     void Measured(double us);

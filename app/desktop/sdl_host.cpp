@@ -188,6 +188,7 @@ void SdlHost::Present() {
     presenter_->HandOver(needFullPaint_);
     needFullPaint_ = false;
     const double end = NowUs();
+    handedOverUs_ = end;
     schedule_.HandedOver(start, RefreshPeriodUs());
     presentCost_.Measured(end - start);
     stats_.handOvers += 1;
@@ -197,6 +198,7 @@ void SdlHost::Present() {
 
 void SdlHost::PresentNow() {
     if (ui_ && ui_->Dirty()) Present();
+    if (presenter_) presenter_->Wake();
 }
 
 void SdlHost::StopPresenting() { presenter_.reset(); }
@@ -232,6 +234,9 @@ void SdlHost::Yield(double remainingUs) {
     const double remaining = remainingUs - (now - entry);
     const double presentIn = ui_ && ui_->Dirty() ? schedule_.dueUs - now : -1;
     const pacing::WaitStep step = pacing::PlanWait(remaining, nextTimer, presentIn, margin_.PollUs());
+    // A frame that never sleeps still gets shown, a few milliseconds late.
+    if (presenter_ && (step.kind != pacing::WaitStep::Kind::Poll || now - handedOverUs_ >= period / 4))
+        presenter_->Wake();
     switch (step.kind) {
     case pacing::WaitStep::Kind::Poll: break;
     case pacing::WaitStep::Kind::Sleep: Sleep(step.us); break;
@@ -249,6 +254,7 @@ void SdlHost::Idle() {
     const double period = RefreshPeriodUs();
     const double now = NowUs();
     if (ui_ && ui_->Dirty() && now >= schedule_.dueUs) Present();
+    if (presenter_) presenter_->Wake();
     double wait = ui_ && ui_->Dirty() ? std::max(0.0, schedule_.dueUs - now) : period;
     if (nextTimer >= 0) wait = std::min(wait, nextTimer);
     if (wait >= 1000) SDL_WaitEventTimeout(nullptr, static_cast<int>(wait / 1000));

@@ -73,6 +73,7 @@ private:
     pacing::PresentSchedule schedule_;
     pacing::SleepMargin margin_;
     pacing::CostEstimate presentCost_;
+    double handedOverUs_ = 0;
     std::vector<float>* costLog_ = nullptr;
     bool needFullPaint_ = true;
     bool videoReady_ = false;

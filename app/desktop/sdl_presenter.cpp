@@ -36,6 +36,12 @@ void SdlPresenter::HandOver(bool repaint) {
         fresh_ = true;
         repaint_ = repaint_ || repaint;
     }
+    wakePending_ = true;
+}
+
+void SdlPresenter::Wake() {
+    if (!wakePending_) return;
+    wakePending_ = false;
     wake_.notify_one();
 }
 

@@ -29,6 +29,10 @@ public:
     // Passes the composed frame on; `repaint` also clears the window around it
     // (after a resize or an expose). Never waits for the display.
     void HandOver(bool repaint);
+    // Lets the thread show what was handed over. Called just before the game's
+    // thread sleeps: woken earlier, the thread would often take the processor
+    // from the game in the middle of its frame.
+    void Wake();
     // Frames that reached the window so far.
     uint64_t Presents() const { return presents_.load(std::memory_order_relaxed); }
     // Microseconds the thread spent scaling and updating the window.
@@ -48,6 +52,7 @@ private:
     bool fresh_ = false;
     bool repaint_ = true;
     bool stop_ = false;
+    bool wakePending_ = false;  // only the game's thread reads or writes it
     std::atomic<uint64_t> presents_{0};
     std::atomic<double> busyUs_{0};
     SDL_Surface* wraps_[3] = {};  // the buffers as SDL surfaces, for SDL's converting blits
