@@ -205,6 +205,7 @@ void SdlHost::StopPresenting() { presenter_.reset(); }
 
 SdlHost::Stats SdlHost::GetStats() const {
     Stats s = stats_;
+    s.pollUs = margin_.PollUs();
     if (presenter_) {
         s.presents = presenter_->Presents();
         s.presenterUs = presenter_->BusyUs();

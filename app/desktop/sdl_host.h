@@ -47,6 +47,7 @@ public:
         uint64_t handOvers = 0;  // frames composed and passed on
         double presenterUs = 0;  // the presenting thread's time
         uint64_t sleeps = 0;
+        double pollUs = 0;       // the polled end of a frame, as now learned
     };
     Stats GetStats() const;
     // When set, the cost of each present on the game's thread is appended.
