@@ -47,7 +47,7 @@ awk '$1 !~ /^d/ {print $6}' "$OUT/contents" | LC_ALL=C sort >"$OUT/files"
 diff -u "$OUT/expected" "$OUT/files" || fail "the package's files are not the expected ones"
 
 # Lintian: no error and no warning. Tags below warnings (info, pedantic) are shown, not counted.
-lintian --info --display-info "$DEB" >"$OUT/lintian.log" 2>&1
+lintian --info --display-info "$DEB" >"$OUT/lintian.log" 2>&1 || fail "lintian failed or found errors"
 cat "$OUT/lintian.log"
 grep -E '^[EW]: ' "$OUT/lintian.log" && fail "lintian reports errors or warnings"
 
