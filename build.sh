@@ -5,8 +5,10 @@
 #   ./build.sh package build the Debian package build/trakmor_<version>_amd64.deb
 set -euo pipefail
 cd "$(dirname "$0")"
+# Let a second checkout (or CI's fresh clone) reuse the compiler cache.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
-PACKAGES=(cmake make g++ pkg-config libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libgtest-dev
+PACKAGES=(cmake make g++ pkg-config ccache libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libgtest-dev
           fonts-comic-neue fonts-liberation2 xvfb xdotool imagemagick x11-utils
           dpkg-dev file lintian desktop-file-utils appstream man-db)
 
