@@ -2,13 +2,15 @@
 # Installs what is missing, builds, and then plays or tests.
 #   ./build.sh play    build and start the game
 #   ./build.sh test    build and run every test
+#   ./build.sh package build the Debian package build/trakmor_<version>_amd64.deb
 set -euo pipefail
 cd "$(dirname "$0")"
 # Let a second checkout (or CI's fresh clone) reuse the compiler cache.
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
 PACKAGES=(cmake make g++ pkg-config ccache libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libgtest-dev
-          fonts-comic-neue fonts-liberation2 xvfb xdotool imagemagick x11-utils)
+          fonts-comic-neue fonts-liberation2 xvfb xdotool imagemagick x11-utils
+          dpkg-dev file lintian desktop-file-utils appstream man-db)
 
 install_missing() {
     local missing=()
@@ -28,13 +30,17 @@ build() {  # build PRESET: configures (quick when nothing changed) and builds wi
     cmake --build --preset "$1" -j "$(nproc)"
 }
 
+build_game() {  # build/ as it was last configured (release the first time)
+    # After a test run that is the release build with warnings as errors;
+    # configuring it back would rebuild it all for nothing.
+    [ -f build/CMakeCache.txt ] || cmake --preset release >/dev/null
+    cmake --build build -j "$(nproc)"
+}
+
 case "${1:-}" in
 play)
     install_missing
-    # build/ as it was last configured: after a test run that is the same
-    # build with warnings as errors, and switching back would rebuild it all.
-    [ -f build/CMakeCache.txt ] || cmake --preset release >/dev/null
-    cmake --build build -j "$(nproc)"
+    build_game
     exec ./build/trakmor
     ;;
 test)
@@ -46,8 +52,13 @@ test)
     build asan
     ASAN_OPTIONS=detect_leaks=1 ctest --preset asan --timeout 600 -LE e2e
     ;;
+package)
+    install_missing
+    build_game
+    cpack -G DEB --config build/CPackConfig.cmake -B build
+    ;;
 *)
-    echo "usage: $0 play|test" >&2
+    echo "usage: $0 play|test|package" >&2
     exit 2
     ;;
 esac

@@ -1,6 +1,6 @@
 // Where the desktop window shows the 640x480 picture, and which picture pixel a
 // click in the window lands on.
-#include "app/desktop/picture_fit.h"
+#include "app/desktop/frame_scale.h"
 
 #include <gtest/gtest.h>
 
@@ -14,18 +14,20 @@ struct FitCase {
     int scale, left, top;
 };
 
-class PictureFitSizes : public ::testing::TestWithParam<FitCase> {};
+Placement Fit(int w, int h) { return PlacePicture(640, 480, w, h); }
 
-TEST_P(PictureFitSizes, LargestWholeScaleThatFitsCentred) {
+class PictureInWindow : public ::testing::TestWithParam<FitCase> {};
+
+TEST_P(PictureInWindow, LargestWholeScaleThatFitsCentred) {
     const FitCase c = GetParam();
-    const PictureFit fit = FitPicture(c.w, c.h);
+    const Placement fit = Fit(c.w, c.h);
     EXPECT_EQ(fit.scale, c.scale) << c.w << "x" << c.h;
-    EXPECT_EQ(fit.left, c.left) << c.w << "x" << c.h;
-    EXPECT_EQ(fit.top, c.top) << c.w << "x" << c.h;
+    EXPECT_EQ(fit.x, c.left) << c.w << "x" << c.h;
+    EXPECT_EQ(fit.y, c.top) << c.w << "x" << c.h;
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    WindowSizes, PictureFitSizes,
+    WindowSizes, PictureInWindow,
     ::testing::Values(FitCase{640, 480, 1, 0, 0}, FitCase{1280, 960, 2, 0, 0}, FitCase{1920, 1440, 3, 0, 0},
                       FitCase{2560, 1920, 4, 0, 0},
                       // One pixel short of the next scale keeps the smaller one.
@@ -38,33 +40,33 @@ INSTANTIATE_TEST_SUITE_P(
                       // Smaller than the picture: scale 1, the picture overhangs on every side.
                       FitCase{600, 400, 1, -20, -40}));
 
-std::optional<PicturePoint> At(int w, int h, int x, int y) { return WindowToPicture(FitPicture(w, h), x, y); }
+std::optional<PicturePoint> At(int w, int h, int x, int y) { return WindowToPicture(Fit(w, h), x, y); }
 
 TEST(WindowToPicture, CornersOfThePictureAtEachScale) {
     for (int scale = 1; scale <= 4; ++scale) {
         const int w = 640 * scale + 101, h = 480 * scale + 37;  // odd borders round every side
-        const PictureFit fit = FitPicture(w, h);
+        const Placement fit = Fit(w, h);
         ASSERT_EQ(fit.scale, scale);
-        const int right = fit.left + 640 * scale - 1, bottom = fit.top + 480 * scale - 1;
-        EXPECT_EQ(At(w, h, fit.left, fit.top), (PicturePoint{0, 0})) << scale;
+        const int right = fit.x + 640 * scale - 1, bottom = fit.y + 480 * scale - 1;
+        EXPECT_EQ(At(w, h, fit.x, fit.y), (PicturePoint{0, 0})) << scale;
         EXPECT_EQ(At(w, h, right, bottom), (PicturePoint{639, 479})) << scale;
-        EXPECT_EQ(At(w, h, fit.left + scale - 1, fit.top + scale - 1), (PicturePoint{0, 0})) << scale;
-        EXPECT_EQ(At(w, h, fit.left + scale, fit.top + scale), (PicturePoint{1, 1})) << scale;
+        EXPECT_EQ(At(w, h, fit.x + scale - 1, fit.y + scale - 1), (PicturePoint{0, 0})) << scale;
+        EXPECT_EQ(At(w, h, fit.x + scale, fit.y + scale), (PicturePoint{1, 1})) << scale;
         // The window pixels of one picture pixel all land on it.
         for (int dx = 0; dx < scale; ++dx)
-            EXPECT_EQ(At(w, h, fit.left + 100 * scale + dx, fit.top + 7 * scale), (PicturePoint{100, 7})) << scale;
+            EXPECT_EQ(At(w, h, fit.x + 100 * scale + dx, fit.y + 7 * scale), (PicturePoint{100, 7})) << scale;
     }
 }
 
 TEST(WindowToPicture, TheBlackBorderHitsNothing) {
     for (int scale = 1; scale <= 4; ++scale) {
         const int w = 640 * scale + 101, h = 480 * scale + 37;
-        const PictureFit fit = FitPicture(w, h);
-        const int right = fit.left + 640 * scale - 1, bottom = fit.top + 480 * scale - 1;
-        const int midX = fit.left + 320 * scale, midY = fit.top + 240 * scale;
-        EXPECT_FALSE(At(w, h, fit.left - 1, midY)) << scale;
+        const Placement fit = Fit(w, h);
+        const int right = fit.x + 640 * scale - 1, bottom = fit.y + 480 * scale - 1;
+        const int midX = fit.x + 320 * scale, midY = fit.y + 240 * scale;
+        EXPECT_FALSE(At(w, h, fit.x - 1, midY)) << scale;
         EXPECT_FALSE(At(w, h, right + 1, midY)) << scale;
-        EXPECT_FALSE(At(w, h, midX, fit.top - 1)) << scale;
+        EXPECT_FALSE(At(w, h, midX, fit.y - 1)) << scale;
         EXPECT_FALSE(At(w, h, midX, bottom + 1)) << scale;
         EXPECT_FALSE(At(w, h, 0, 0)) << scale;
         EXPECT_FALSE(At(w, h, w - 1, h - 1)) << scale;

@@ -1,0 +1,29 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+
+namespace platform {
+
+// Where a picture of w x h goes in a target of tw x th: the largest whole
+// number scale that fits (at least 1), centred.
+struct Placement {
+    int scale = 1;
+    int x = 0, y = 0, w = 0, h = 0;
+};
+Placement PlacePicture(int w, int h, int tw, int th);
+
+struct PicturePoint {
+    int x = 0;
+    int y = 0;
+    bool operator==(const PicturePoint&) const = default;
+};
+
+// The picture pixel under a point of the target, or none in the border around it.
+std::optional<PicturePoint> WindowToPicture(const Placement& at, int x, int y);
+
+// Enlarges a w x h image of 32-bit pixels by a whole number, each pixel
+// becoming a scale x scale block (crisp, no filtering). `dst` points at the
+// block of the top-left pixel; `dstPitch` is the target's row length in bytes.
+void ScaleWhole(const uint32_t* src, int w, int h, int scale, uint32_t* dst, int dstPitch);
+
+} // namespace platform
