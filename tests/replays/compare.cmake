@@ -2,7 +2,7 @@
 # Set TRAKMOR_UPDATE_REPLAYS=1 in the environment to write the expected file anew.
 get_filename_component(dir "${ACTUAL}" DIRECTORY)
 file(MAKE_DIRECTORY "${dir}")
-# Every replay starts without a saved speed setting.
+# Every replay starts without a saved speed setting, in a folder of its own.
 file(REMOVE "${dir}/Trakmor_B.spd")
 execute_process(COMMAND "${DRIVER}" --echo INPUT_FILE "${SCRIPT}" OUTPUT_FILE "${ACTUAL}"
                 WORKING_DIRECTORY "${dir}" RESULT_VARIABLE rc)
