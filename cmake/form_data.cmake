@@ -1,8 +1,14 @@
-# Packs the game window's pictures and sounds into its description data
-# (platform/form_data.h) and links the result into trakmor_core as
-# form1_data / form1_data_end.
+# Packs the game window's pictures and sounds, as assets/manifest.txt lists
+# them, into its description data (platform/form_data.h) and links the result
+# into trakmor_core as form1_data / form1_data_end.
 
 set(TRAKMOR_ASSETS_DIR ${CMAKE_SOURCE_DIR}/assets CACHE PATH "Pictures and Sounds/ packed into the game")
+set(TRAKMOR_ASSET_MANIFEST ${TRAKMOR_ASSETS_DIR}/manifest.txt)
+
+# The manifest reader, shared by the packing step and the tests.
+add_library(trakmor_asset_manifest STATIC tools/asset_manifest.cpp)
+target_include_directories(trakmor_asset_manifest PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(trakmor_asset_manifest PRIVATE trakmor_warnings trakmor_sanitizers)
 
 add_executable(trakmor-make-form-data
   tools/make_form_data.cpp
@@ -11,18 +17,17 @@ add_executable(trakmor-make-form-data
   platform/picture_record.cpp
   platform/property_bag.cpp)
 target_include_directories(trakmor-make-form-data PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(trakmor-make-form-data PRIVATE trakmor_warnings trakmor_sanitizers)
+target_link_libraries(trakmor-make-form-data PRIVATE trakmor_asset_manifest trakmor_warnings trakmor_sanitizers)
 
-# Keep in step with the tables in tools/make_form_data.cpp.
-set(TRAKMOR_FORM_ASSETS
-  form1.ico image2_bag.ico image1_rabbit.ico
-  nemaga0_cross.ico nemaga1_flames.ico ometalo1_bomb.ico ometalo3_tools.ico
-  picture3_0_tree.ico picture3_1_fir.ico picture3_2_house.ico
-  picture3_3_rock.ico picture3_4_pond.ico picture3_5_bare_tree.ico
-  sravno.gif sdesno.gif picture5_title.jpg embedsound.ico
-  usercontrol1_car.gif usercontrol2_car_left.gif usercontrol3_car_right.gif
-  Sounds/zeko2.wav Sounds/bomba2.wav Sounds/skrenuo2.wav Sounds/lova3.wav Sounds/repair3.wav)
-list(TRANSFORM TRAKMOR_FORM_ASSETS PREPEND ${TRAKMOR_ASSETS_DIR}/)
+# The packed data depends on every file the manifest lists (its first column).
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TRAKMOR_ASSET_MANIFEST})
+file(STRINGS ${TRAKMOR_ASSET_MANIFEST} manifest_lines)
+set(TRAKMOR_FORM_ASSETS ${TRAKMOR_ASSET_MANIFEST})
+foreach(line IN LISTS manifest_lines)
+  if(line MATCHES "^[ \t]*([^# \t][^ \t]*)")
+    list(APPEND TRAKMOR_FORM_ASSETS ${TRAKMOR_ASSETS_DIR}/${CMAKE_MATCH_1})
+  endif()
+endforeach()
 
 set(TRAKMOR_FORM_DATA ${CMAKE_BINARY_DIR}/generated/form1_data.bin)
 add_custom_command(

@@ -1,6 +1,6 @@
-// The committed picture and sound files: their exact layouts, which the
-// window description and the sound component copy byte for byte, and the
-// pixel facts the game relies on when it paints them.
+// The committed picture and sound files, as assets/manifest.txt lists them:
+// their exact layouts, which the window description and the sound component
+// copy byte for byte, and the pixel facts the game relies on when it paints them.
 
 #include <gtest/gtest.h>
 
@@ -8,20 +8,83 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
+
+#include "game_fixture.h"
+#include "tools/asset_manifest.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
+const std::filesystem::path kAssets = TRAKMOR_SOURCE_DIR "/assets";
+
 Bytes ReadAsset(const std::string& name) {
-    std::ifstream in(std::string(TRAKMOR_SOURCE_DIR "/assets/") + name, std::ios::binary);
+    std::ifstream in(kAssets / name, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The files of the given kinds, for the cases below. A manifest that cannot be
+// read gives none: ManifestTest says why.
+std::vector<std::string> FilesOf(std::initializer_list<std::string> kinds) {
+    std::vector<std::string> files;
+    try {
+        for (const tools::Asset& a : tools::ReadAssetManifest(tools::ManifestOf(kAssets)))
+            if (std::find(kinds.begin(), kinds.end(), a.kind) != kinds.end()) files.push_back(a.file);
+    } catch (const std::exception&) {
+    }
+    return files;
+}
+
+// A test case's name for a file: its name without folder and extension.
+std::string CaseName(std::string file) {
+    file = file.substr(file.rfind('/') + 1);
+    return file.substr(0, file.find('.'));
+}
+
+TEST(ManifestTest, ListsEveryCommittedAssetOnceAndNothingElse) {
+    const std::vector<tools::Asset> manifest = tools::ReadAssetManifest(tools::ManifestOf(kAssets));
+    std::set<std::string> files, entries;
+    for (const tools::Asset& a : manifest) {
+        EXPECT_TRUE(files.insert(a.file).second) << a.file << " listed twice";
+        EXPECT_TRUE(entries.insert(a.entry).second) << a.entry << " filled twice";
+        EXPECT_TRUE(std::filesystem::is_regular_file(kAssets / a.file)) << a.file << " is not in assets/";
+    }
+    for (const auto& e : std::filesystem::recursive_directory_iterator(kAssets)) {
+        if (!e.is_regular_file()) continue;
+        const std::string file = std::filesystem::relative(e.path(), kAssets).generic_string();
+        if (file == "manifest.txt") continue;
+        EXPECT_TRUE(files.count(file)) << file << " is not in the manifest";
+    }
+    std::map<std::string, int> kinds;
+    for (const tools::Asset& a : manifest) ++kinds[a.kind];
+    EXPECT_EQ(kinds, (std::map<std::string, int>{
+                         {"icon", 13}, {"opaque-icon", 1}, {"road", 2}, {"sound", 5}, {"sprite", 3}, {"title", 1}}));
+}
+
+TEST(ManifestTest, RefusesAMalformedLine) {
+    const testing_support::TempDir temp;
+    const std::filesystem::path dir = temp.path() / "assets";
+    std::filesystem::create_directories(dir);
+    const auto manifest = tools::ManifestOf(dir);
+    std::ofstream(manifest) << "# comment\n\n  a.ico  Image1  icon  bag\n";
+    EXPECT_EQ(tools::ReadAssetManifest(manifest).size(), 1u);
+    std::ofstream(manifest) << "a.ico Image1 icon\n";
+    EXPECT_THROW(tools::ReadAssetManifest(manifest), std::runtime_error) << "three columns";
+    std::ofstream(manifest) << "a.ico Image1 icon bag extra\n";
+    EXPECT_THROW(tools::ReadAssetManifest(manifest), std::runtime_error) << "five columns";
+    std::ofstream(manifest) << "a.ico Image1 bitmap bag\n";
+    EXPECT_THROW(tools::ReadAssetManifest(manifest), std::runtime_error) << "unknown kind";
+    std::filesystem::remove_all(dir);
+    EXPECT_THROW(tools::ReadAssetManifest(manifest), std::runtime_error) << "no file";
 }
 
 uint16_t U16(const Bytes& b, size_t at) { return static_cast<uint16_t>(b.at(at) | b.at(at + 1) << 8); }
@@ -46,18 +109,17 @@ bool Masked(const Bytes& ico, int x, int y) {
 uint8_t ColourIndex(const Bytes& ico, int x, int y) { return ico.at(kXorAt + (31 - y) * 32 + x); }
 
 struct IconCase {
-    const char* file;
+    std::string file;
     bool masked;
 };
 void PrintTo(const IconCase& c, std::ostream* os) { *os << c.file; }
 
-const IconCase kIcons[] = {
-    {"form1.ico", true},           {"image2_bag.ico", true},       {"image1_rabbit.ico", true},
-    {"nemaga0_cross.ico", true},   {"nemaga1_flames.ico", true},   {"ometalo1_bomb.ico", true},
-    {"ometalo3_tools.ico", true},  {"picture3_0_tree.ico", true},  {"picture3_1_fir.ico", true},
-    {"picture3_2_house.ico", true}, {"picture3_3_rock.ico", true}, {"picture3_4_pond.ico", true},
-    {"picture3_5_bare_tree.ico", true}, {"embedsound.ico", false},
-};
+std::vector<IconCase> Icons() {
+    std::vector<IconCase> icons;
+    for (const std::string& f : FilesOf({"icon"})) icons.push_back({f, true});
+    for (const std::string& f : FilesOf({"opaque-icon"})) icons.push_back({f, false});
+    return icons;
+}
 
 class IconFile : public testing::TestWithParam<IconCase> {};
 
@@ -117,11 +179,8 @@ TEST_P(IconFile, MasksTheGroundAroundTheFigureOnly) {
     EXPECT_EQ(ico[kPaletteAt + 2], 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllIcons, IconFile, testing::ValuesIn(kIcons),
-                         [](const testing::TestParamInfo<IconCase>& p) {
-                             std::string name = p.param.file;
-                             return name.substr(0, name.find('.'));
-                         });
+INSTANTIATE_TEST_SUITE_P(AllIcons, IconFile, testing::ValuesIn(Icons()),
+                         [](const testing::TestParamInfo<IconCase>& p) { return CaseName(p.param.file); });
 
 // ---------------------------------------------------------------- GIFs
 
@@ -246,7 +305,7 @@ double NoseX(const Gif& car) {
     return -1;
 }
 
-class CarSprite : public testing::TestWithParam<const char*> {};
+class CarSprite : public testing::TestWithParam<std::string> {};
 
 TEST_P(CarSprite, IsAWhiteKeyedGif87aOf32By32) {
     const auto car = ReadGif(GetParam());
@@ -293,12 +352,10 @@ TEST_P(CarSprite, WhiteOnlyAroundTheCar) {
     EXPECT_GT(car_pixels, 250);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllCars, CarSprite,
-                         testing::Values("usercontrol1_car.gif", "usercontrol2_car_left.gif",
-                                         "usercontrol3_car_right.gif"),
-                         [](const testing::TestParamInfo<const char*>& p) {
-                             std::string name = p.param;
-                             return name.substr(name.find('_') + 1, name.find('.') - name.find('_') - 1);
+INSTANTIATE_TEST_SUITE_P(AllCars, CarSprite, testing::ValuesIn(FilesOf({"sprite"})),
+                         [](const testing::TestParamInfo<std::string>& p) {
+                             const std::string name = CaseName(p.param);
+                             return name.substr(name.find('_') + 1);
                          });
 
 TEST(CarSprites, TurnedOnesPointTheirFrontToTheirSide) {
@@ -427,20 +484,31 @@ TEST(TitlePicture, IsABaselineJpegOf190By90InThreeComponents) {
 // ---------------------------------------------------------------- sounds
 
 struct WavCase {
-    const char* file;
+    std::string file;
     size_t file_size;
     uint32_t samples;
     const char* artist;  // IART text of the trailing LIST chunk, or null
 };
 void PrintTo(const WavCase& c, std::ostream* os) { *os << c.file; }
 
-const WavCase kWavs[] = {
-    {"Sounds/zeko2.wav", 11958, 11900, nullptr},
-    {"Sounds/bomba2.wav", 11166, 11107, nullptr},
-    {"Sounds/skrenuo2.wav", 5610, 5552, nullptr},
-    {"Sounds/lova3.wav", 2124, 2040, "lova2"},
-    {"Sounds/repair3.wav", 3216, 3130, "repair2"},
+// What each cue's file holds.
+const std::map<std::string, WavCase> kWavFacts = {
+    {"Sounds/zeko2.wav", {"Sounds/zeko2.wav", 11958, 11900, nullptr}},
+    {"Sounds/bomba2.wav", {"Sounds/bomba2.wav", 11166, 11107, nullptr}},
+    {"Sounds/skrenuo2.wav", {"Sounds/skrenuo2.wav", 5610, 5552, nullptr}},
+    {"Sounds/lova3.wav", {"Sounds/lova3.wav", 2124, 2040, "lova2"}},
+    {"Sounds/repair3.wav", {"Sounds/repair3.wav", 3216, 3130, "repair2"}},
 };
+
+std::vector<WavCase> Wavs() {
+    std::vector<WavCase> wavs;
+    for (const std::string& f : FilesOf({"sound"})) {
+        const auto it = kWavFacts.find(f);
+        // A sound with no facts here fails its cases on its size.
+        wavs.push_back(it != kWavFacts.end() ? it->second : WavCase{f, 0, 0, nullptr});
+    }
+    return wavs;
+}
 
 class WavFile : public testing::TestWithParam<WavCase> {};
 
@@ -501,11 +569,7 @@ TEST_P(WavFile, StartsAndEndsInSilenceAndIsLoud) {
     EXPECT_LT(peak, 128) << "clipped against the rail";
 }
 
-INSTANTIATE_TEST_SUITE_P(AllSounds, WavFile, testing::ValuesIn(kWavs),
-                         [](const testing::TestParamInfo<WavCase>& p) {
-                             std::string name = p.param.file;
-                             name = name.substr(name.find('/') + 1);
-                             return name.substr(0, name.find('.'));
-                         });
+INSTANTIATE_TEST_SUITE_P(AllSounds, WavFile, testing::ValuesIn(Wavs()),
+                         [](const testing::TestParamInfo<WavCase>& p) { return CaseName(p.param.file); });
 
 }  // namespace

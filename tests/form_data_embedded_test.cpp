@@ -10,6 +10,7 @@
 #include "platform/embed_sound.h"
 #include "fake_wave_player.h"
 #include "platform/form_data.h"
+#include "tools/asset_manifest.h"
 #include "form_data_assets.h"
 
 namespace fs = std::filesystem;
@@ -35,49 +36,46 @@ protected:
         auto parsed = platform::FormData::Parse(platform::EmbeddedFormData());
         ASSERT_TRUE(parsed) << "the linked description data does not parse";
         form = std::move(*parsed);
+        manifest = tools::ReadAssetManifest(tools::ManifestOf(kAssets));
+        ASSERT_FALSE(manifest.empty());
+    }
+    std::vector<tools::Asset> Of(const std::string& kind) const {
+        std::vector<tools::Asset> out;
+        for (const tools::Asset& a : manifest)
+            if (a.kind == kind) out.push_back(a);
+        return out;
     }
     platform::FormData form;
+    std::vector<tools::Asset> manifest;
 };
 
 } // namespace
 
 TEST_F(EmbeddedFormData, EveryPictureIsItsAssetFileUnchanged) {
-    const std::pair<const char*, const char*> pictures[] = {
-        {"Form1.Icon", "form1.ico"},
-        {"Image2", "image2_bag.ico"},
-        {"Image1", "image1_rabbit.ico"},
-        {"nemaga(0)", "nemaga0_cross.ico"},
-        {"nemaga(1)", "nemaga1_flames.ico"},
-        {"ometalo(1)", "ometalo1_bomb.ico"},
-        {"ometalo(3)", "ometalo3_tools.ico"},
-        {"Picture3(0)", "picture3_0_tree.ico"},
-        {"Picture3(1)", "picture3_1_fir.ico"},
-        {"Picture3(2)", "picture3_2_house.ico"},
-        {"Picture3(3)", "picture3_3_rock.ico"},
-        {"Picture3(4)", "picture3_4_pond.ico"},
-        {"Picture3(5)", "picture3_5_bare_tree.ico"},
-        {"sravno", "sravno.gif"},
-        {"sdesno", "sdesno.gif"},
-        {"Picture5", "picture5_title.jpg"},
-        {"EmbedSound.Picture", "embedsound.ico"},
-        {"autic.Picture", "usercontrol1_car.gif"},
-        {"auticl.Picture", "usercontrol2_car_left.gif"},
-        {"auticd.Picture", "usercontrol3_car_right.gif"},
-    };
-    for (const auto& [name, file] : pictures) {
-        const auto picture = form.Picture(name);
-        ASSERT_TRUE(picture) << name;
-        const auto expected = ReadAsset(file);
-        ASSERT_FALSE(expected.empty()) << file;
-        EXPECT_TRUE(std::equal(picture->begin(), picture->end(), expected.begin(), expected.end())) << name;
+    size_t pictures = 0;
+    for (const tools::Asset& a : manifest) {
+        if (a.kind == "sound") continue;
+        ++pictures;
+        const auto picture = form.Picture(a.entry);
+        ASSERT_TRUE(picture) << a.entry;
+        const auto expected = ReadAsset(a.file);
+        ASSERT_FALSE(expected.empty()) << a.file;
+        EXPECT_TRUE(std::equal(picture->begin(), picture->end(), expected.begin(), expected.end())) << a.entry;
     }
+    EXPECT_EQ(pictures, 20u);
+    // Holders that get their picture from another at run time carry none.
     for (const char* none : {"ometalo(0)", "ometalo(2)", "nemaga(2)", "nemaga(3)"}) EXPECT_FALSE(form.Picture(none));
 }
 
 TEST_F(EmbeddedFormData, SoundInstancesCarryTheirFiles) {
-    const char* sounds[] = {"zeko2.wav", "bomba2.wav", "skrenuo2.wav", "lova3.wav", "repair3.wav"};
-    for (int i = 0; i < 5; ++i) {
+    const std::vector<tools::Asset> sounds = Of("sound");
+    ASSERT_EQ(sounds.size(), 5u);
+    for (size_t i = 0; i < sounds.size(); ++i) {
         const std::string name = "EmbedSound1(" + std::to_string(i) + ")";
+        ASSERT_EQ(sounds[i].entry, name) << "the manifest lists the cues by number";
+        // Stored as the window's author embedded it, from beside Sounds/.
+        ASSERT_EQ(sounds[i].file.rfind("Sounds/", 0), 0u) << sounds[i].file;
+        const std::string stored = "..\\Sounds\\" + sounds[i].file.substr(7);
         const auto bag = form.Properties(name);
         ASSERT_TRUE(bag) << name;
         std::vector<std::string> keys;
@@ -85,8 +83,7 @@ TEST_F(EmbeddedFormData, SoundInstancesCarryTheirFiles) {
         EXPECT_EQ(keys, (std::vector<std::string>{"_extentx", "_extenty", "sndfile", "syncsnd", "memwav"})) << name;
         EXPECT_EQ(std::get<int32_t>(bag->ReadProperty("_ExtentX", 0)), 847);
         EXPECT_EQ(std::get<int32_t>(bag->ReadProperty("_ExtentY", 0)), 847);
-        EXPECT_EQ(std::get<std::string>(bag->ReadProperty("SndFile", std::string())),
-                  std::string("..\\Sounds\\") + sounds[i]);
+        EXPECT_EQ(std::get<std::string>(bag->ReadProperty("SndFile", std::string())), stored);
 
         platform::FakeWavePlayer player;
         NoEvents events;
@@ -95,15 +92,18 @@ TEST_F(EmbeddedFormData, SoundInstancesCarryTheirFiles) {
         EXPECT_FALSE(sound.SyncSnd());
         EXPECT_FALSE(sound.LoopSnd());
         EXPECT_TRUE(sound.StopSnd());
-        auto expected = ReadAsset(std::string("Sounds/") + sounds[i]);
-        ASSERT_FALSE(expected.empty()) << sounds[i];
+        auto expected = ReadAsset(sounds[i].file);
+        ASSERT_FALSE(expected.empty()) << sounds[i].file;
         expected.push_back(0);
         EXPECT_EQ(sound.MemWav(), expected) << name;
     }
 }
 
 TEST_F(EmbeddedFormData, SpriteInstancesHoldOnlyTheirExtents) {
-    for (const char* name : {"autic", "auticl", "auticd"}) {
+    const std::vector<tools::Asset> sprites = Of("sprite");
+    ASSERT_EQ(sprites.size(), 3u);
+    for (const tools::Asset& sprite : sprites) {
+        const std::string name = sprite.entry.substr(0, sprite.entry.find('.'));
         const auto bag = form.Properties(name);
         ASSERT_TRUE(bag) << name;
         const auto record = bag->Serialize();

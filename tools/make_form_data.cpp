@@ -1,5 +1,7 @@
-// Build step: packs the game window's pictures and sounds into its description
-// data (platform/form_data.h). Usage: trakmor-make-form-data <assets dir> <output file>
+// Build step: packs the game window's pictures and sounds, as the assets
+// folder's manifest lists them, into its description data (platform/form_data.h).
+// Usage: trakmor-make-form-data <assets dir> <output file>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -10,43 +12,11 @@
 
 #include "platform/embed_sound.h"
 #include "platform/form_data.h"
+#include "tools/asset_manifest.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct PictureAsset {
-    const char* name;
-    const char* file;
-};
-
-// Keep in step with the asset list in cmake/form_data.cmake.
-constexpr PictureAsset kPictures[] = {
-    {"Form1.Icon", "form1.ico"},
-    {"Image2", "image2_bag.ico"},
-    {"Image1", "image1_rabbit.ico"},
-    {"nemaga(0)", "nemaga0_cross.ico"},
-    {"nemaga(1)", "nemaga1_flames.ico"},
-    {"ometalo(1)", "ometalo1_bomb.ico"},
-    {"ometalo(3)", "ometalo3_tools.ico"},
-    {"Picture3(0)", "picture3_0_tree.ico"},
-    {"Picture3(1)", "picture3_1_fir.ico"},
-    {"Picture3(2)", "picture3_2_house.ico"},
-    {"Picture3(3)", "picture3_3_rock.ico"},
-    {"Picture3(4)", "picture3_4_pond.ico"},
-    {"Picture3(5)", "picture3_5_bare_tree.ico"},
-    {"sravno", "sravno.gif"},
-    {"sdesno", "sdesno.gif"},
-    {"Picture5", "picture5_title.jpg"},
-    {"EmbedSound.Picture", "embedsound.ico"},
-    {"autic.Picture", "usercontrol1_car.gif"},
-    {"auticl.Picture", "usercontrol2_car_left.gif"},
-    {"auticd.Picture", "usercontrol3_car_right.gif"},
-};
-
-// EmbedSound1(0) to EmbedSound1(4), by cue number.
-constexpr const char* kSounds[] = {"zeko2.wav", "bomba2.wav", "skrenuo2.wav", "lova3.wav", "repair3.wav"};
-constexpr const char* kSprites[] = {"autic", "auticl", "auticd"};
 
 constexpr int32_t kExtent = 847;  // 32 pixels in hundredths of a millimetre
 
@@ -74,8 +44,21 @@ platform::PropertyBag Extents() {
 }
 
 // Embeds one sound the way the window's author did: from a working directory
-// beside Sounds/, so that the stored relative path names the file.
-bool AddSound(platform::FormData& form, int index, const char* file) {
+// beside the sound's folder, so that the stored relative path names the file.
+bool AddSound(platform::FormData& form, const fs::path& assets, const tools::Asset& asset) {
+    if (asset.file.find('/') == std::string::npos) {
+        std::cerr << "make_form_data: " << asset.file << ": a sound lives in a folder below the assets\n";
+        return false;
+    }
+    std::error_code ec;
+    const fs::path folder = (assets / asset.file).parent_path();
+    fs::current_path(folder, ec);
+    if (ec) {
+        std::cerr << "make_form_data: " << folder << ": " << ec.message() << '\n';
+        return false;
+    }
+    std::string stored = "..\\" + asset.file;
+    std::replace(stored.begin(), stored.end(), '/', '\\');
     NoPlayer player;
     NoEvents events;
     platform::EmbedSound sound(player, events, false);
@@ -84,17 +67,17 @@ bool AddSound(platform::FormData& form, int index, const char* file) {
         if (title == "EmbedSound Error") {
             std::string oneLine = text;
             if (const auto at = oneLine.find("\r\n"); at != std::string::npos) oneLine.replace(at, 2, " ");
-            std::cerr << "make_form_data: " << file << ": " << oneLine << '\n';
+            std::cerr << "make_form_data: " << asset.file << ": " << oneLine << '\n';
             failed = true;
         }
     };
     sound.UserControl_InitProperties();
-    sound.SetSndFile(std::string("..\\Sounds\\") + file);
+    sound.SetSndFile(stored);
     sound.SetSyncSnd(false);
     if (failed) return false;
     platform::PropertyBag bag = Extents();
     sound.UserControl_WriteProperties(bag);
-    form.AddProperties("EmbedSound1(" + std::to_string(index) + ")", bag);
+    form.AddProperties(asset.entry, bag);
     return true;
 }
 
@@ -108,28 +91,32 @@ int main(int argc, char** argv) {
     const fs::path assets = fs::absolute(argv[1]);
     const fs::path output = fs::absolute(argv[2]);
 
-    platform::FormData form;
-    for (const PictureAsset& p : kPictures) {
-        const auto bytes = ReadFile(assets / p.file);
-        if (!bytes || bytes->empty()) {
-            std::cerr << "make_form_data: cannot read " << (assets / p.file) << '\n';
-            return 1;
-        }
-        form.AddPicture(p.name, *bytes);
-    }
-
-    std::error_code ec;
-    fs::current_path(assets / "Sounds", ec);
-    if (ec) {
-        std::cerr << "make_form_data: " << (assets / "Sounds") << ": " << ec.message() << '\n';
+    std::vector<tools::Asset> manifest;
+    try {
+        manifest = tools::ReadAssetManifest(tools::ManifestOf(assets));
+    } catch (const std::exception& e) {
+        std::cerr << "make_form_data: " << e.what() << '\n';
         return 1;
     }
-    for (int i = 0; i < static_cast<int>(std::size(kSounds)); ++i)
-        if (!AddSound(form, i, kSounds[i])) return 1;
 
-    for (const char* sprite : kSprites) form.AddProperties(sprite, Extents());
+    // Pictures first, then the sounds, then the sprites' sizes.
+    platform::FormData form;
+    for (const tools::Asset& a : manifest) {
+        if (a.kind == "sound") continue;
+        const auto bytes = ReadFile(assets / a.file);
+        if (!bytes || bytes->empty()) {
+            std::cerr << "make_form_data: cannot read " << (assets / a.file) << '\n';
+            return 1;
+        }
+        form.AddPicture(a.entry, *bytes);
+    }
+    for (const tools::Asset& a : manifest)
+        if (a.kind == "sound" && !AddSound(form, assets, a)) return 1;
+    for (const tools::Asset& a : manifest)
+        if (a.kind == "sprite") form.AddProperties(a.entry.substr(0, a.entry.find('.')), Extents());
 
     const std::vector<uint8_t> data = form.Serialize();
+    std::error_code ec;
     fs::create_directories(output.parent_path(), ec);
     const fs::path temp = output.string() + ".tmp";
     {

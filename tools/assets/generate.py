@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
-"""Writes every picture and sound of the game into assets/.
+"""Writes every picture and sound of the game, as assets/manifest.txt lists
+them, into assets/.
 
     python3 tools/assets/generate.py [--assets DIR] [--contact-sheet PNG]
 
-The output is committed, so the build never runs this. Running it twice gives
-the same bytes. The contact sheet shows every picture at 4x (masked pixels on
-a checkerboard) and a stretch of road put together as the game does it, for
-judging the art."""
+The output is committed, so the build never runs this; a test runs it into a
+temporary folder and compares. Running it twice gives the same bytes. The
+contact sheet shows every picture at 4x (masked pixels on a checkerboard) and
+a stretch of road put together as the game does it, for judging the art."""
 
 import argparse
 import os
@@ -23,31 +24,26 @@ import sounds       # noqa: E402
 import title        # noqa: E402
 
 REPO = os.path.dirname(os.path.dirname(HERE))
+MANIFEST = os.path.join(REPO, 'assets', 'manifest.txt')
 
-# Icon file, its pixel map, whether the ground around the figure is masked.
-ICONS = [
-    ('form1.ico', 'car', True),
-    ('image2_bag.ico', 'bag', True),
-    ('image1_rabbit.ico', 'rabbit', True),
-    ('nemaga0_cross.ico', 'cross', True),
-    ('nemaga1_flames.ico', 'flames', True),
-    ('ometalo1_bomb.ico', 'bomb', True),
-    ('ometalo3_tools.ico', 'tools', True),
-    ('picture3_0_tree.ico', 'tree', True),
-    ('picture3_1_fir.ico', 'fir', True),
-    ('picture3_2_house.ico', 'house', True),
-    ('picture3_3_rock.ico', 'rock', True),
-    ('picture3_4_pond.ico', 'pond', True),
-    ('picture3_5_bare_tree.ico', 'bare_tree', True),
-    ('embedsound.ico', 'speaker', False),
-]
-
-CAR_GIFS = [
-    ('usercontrol1_car.gif', 0),
-    ('usercontrol2_car_left.gif', -cars.STEER_DEGREES),
-    ('usercontrol3_car_right.gif', cars.STEER_DEGREES),
-]
+# What a sprite of the manifest is drawn from: the car, turned by so many degrees.
+CAR_TURNS = {'car': 0, 'car-left': -cars.STEER_DEGREES, 'car-right': cars.STEER_DEGREES}
+ROAD_PIECES = {'straight': road.straight, 'curve': road.curve}
 WHITE = (0xFF, 0xFF, 0xFF)
+
+
+def read_manifest(path=MANIFEST):
+    """The manifest's lines as (file, entry, kind, drawn from), in its order."""
+    assets = []
+    with open(path, encoding='utf-8') as f:
+        for number, line in enumerate(f, 1):
+            words = line.split()
+            if not words or words[0].startswith('#'):
+                continue
+            if len(words) != 4:
+                raise SystemExit('%s:%d: expected four columns' % (path, number))
+            assets.append(tuple(words))
+    return assets
 
 
 def icon_file(art, masked):
@@ -101,20 +97,24 @@ def road_file(piece):
     return fileformats.gif(width, height, indexes, road.PALETTE, b'89a'), picture
 
 
-def build():
+def build(manifest):
     """Every asset: {relative path: bytes} and the pictures for the sheet."""
     files = {}
     pictures = {}
-    for name, art_name, masked in ICONS:
-        files[name], pictures[name] = icon_file(pixelart.load(art_name), masked)
     car = pixelart.load('car')
-    for name, degrees in CAR_GIFS:
-        files[name], pictures[name] = car_file(car, degrees)
-    files['sravno.gif'], pictures['sravno.gif'] = road_file(road.straight())
-    files['sdesno.gif'], pictures['sdesno.gif'] = road_file(road.curve())
-    files['picture5_title.jpg'], pictures['picture5_title.jpg'] = title.jpeg()
-    for name, data in sounds.build().items():
-        files[os.path.join('Sounds', name)] = data
+    for name, _, kind, source in manifest:
+        if kind in ('icon', 'opaque-icon'):
+            files[name], pictures[name] = icon_file(pixelart.load(source), kind == 'icon')
+        elif kind == 'sprite':
+            files[name], pictures[name] = car_file(car, CAR_TURNS[source])
+        elif kind == 'road':
+            files[name], pictures[name] = road_file(ROAD_PIECES[source]())
+        elif kind == 'title':
+            files[name], pictures[name] = title.jpeg()
+        elif kind == 'sound':
+            files[name] = sounds.build(source)
+        else:
+            raise SystemExit('%s: unknown kind %s' % (name, kind))
     return files, pictures
 
 
@@ -192,15 +192,16 @@ def main():
     parser.add_argument('--contact-sheet', default='/tmp/trakmor-contact-sheet.png',
                         help='PNG of every picture at 4x; "" for none')
     args = parser.parse_args()
-    files, pictures = build()
+    manifest = read_manifest()
+    files, pictures = build(manifest)
     for name, data in sorted(files.items()):
-        path = os.path.join(args.assets, name)
+        path = os.path.join(args.assets, *name.split('/'))
         os.makedirs(os.path.dirname(path), exist_ok=True)
         with open(path, 'wb') as f:
             f.write(data)
     if args.contact_sheet:
-        order = [n for n, _, _ in ICONS] + [n for n, _ in CAR_GIFS] + \
-                ['picture5_title.jpg', 'sravno.gif', 'sdesno.gif']
+        order = [name for kinds in (('icon', 'opaque-icon'), ('sprite',), ('title',), ('road',))
+                 for name, _, kind, _ in manifest if kind in kinds]
         with open(args.contact_sheet, 'wb') as f:
             f.write(contact_sheet(pictures, order))
     print('wrote %d files to %s' % (len(files), args.assets))

@@ -214,11 +214,18 @@ def ratchet(n=3130):
     return _to_u8([0.6 * ticks[i] + 1.6 * ring[i] + 1.2 * knock[i] for i in range(n)], drive=2.5)
 
 
-def build():
-    return {
-        'zeko2.wav': fileformats.wav(rabbit_squeak()),
-        'bomba2.wav': fileformats.wav(explosion()),
-        'skrenuo2.wav': fileformats.wav(tyre_screech()),
-        'lova3.wav': fileformats.wav(coins(), artist='lova2'),
-        'repair3.wav': fileformats.wav(ratchet(), artist='repair2'),
-    }
+# Each cue by the name the asset manifest draws it from: its maker and the
+# artist its file names, if any.
+CUES = {
+    'rabbit_squeak': (rabbit_squeak, None),
+    'explosion': (explosion, None),
+    'tyre_screech': (tyre_screech, None),
+    'coins': (coins, 'lova2'),
+    'ratchet': (ratchet, 'repair2'),
+}
+
+
+def build(name):
+    """The WAV file of one cue."""
+    make, artist = CUES[name]
+    return fileformats.wav(make(), artist=artist)

@@ -1,0 +1,41 @@
+# Runs the asset generator into an empty folder and compares what it writes
+# with the committed files of assets/, byte for byte: the committed pictures and
+# sounds are what the generator makes, and it makes nothing the manifest omits.
+cmake_minimum_required(VERSION 3.25)
+file(REMOVE_RECURSE "${OUT}")
+file(MAKE_DIRECTORY "${OUT}")
+execute_process(COMMAND "${PYTHON}" "${SOURCE_DIR}/tools/assets/generate.py" --assets "${OUT}" --contact-sheet ""
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "the generator failed (${rc}):\n${out}${err}")
+endif()
+
+file(STRINGS "${SOURCE_DIR}/assets/manifest.txt" lines)
+set(listed "")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^[ \t]*([^# \t][^ \t]*)")
+    list(APPEND listed "${CMAKE_MATCH_1}")
+  endif()
+endforeach()
+
+set(failures "")
+foreach(file IN LISTS listed)
+  if(NOT EXISTS "${OUT}/${file}")
+    string(APPEND failures "  ${file}: not generated\n")
+    continue()
+  endif()
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${OUT}/${file}" "${SOURCE_DIR}/assets/${file}"
+                  RESULT_VARIABLE differs)
+  if(NOT differs EQUAL 0)
+    string(APPEND failures "  ${file}: differs from the committed file\n")
+  endif()
+endforeach()
+file(GLOB_RECURSE written RELATIVE "${OUT}" "${OUT}/*")
+foreach(file IN LISTS written)
+  if(NOT file IN_LIST listed)
+    string(APPEND failures "  ${file}: generated but not in the manifest\n")
+  endif()
+endforeach()
+if(failures)
+  message(FATAL_ERROR "the generated assets in ${OUT} do not match assets/:\n${failures}")
+endif()
