@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "app/desktop/sdl_input.h"
 #include "platform/event_pump.h"
 #include "platform/sdl/sdl_counter.h"
 #include "ui/surface.h"
@@ -28,6 +29,8 @@ public:
     SDL_Window* Window() const { return window_; }
 
     void Attach(ui::Window& window, std::function<void()> closeRequested);
+    // Keys, pads, fullscreen and focus.
+    desktop::SdlInput& Input() { return input_; }
     void SetIcon(const ui::Picture& picture);
 
     double NowUs() const;
@@ -71,6 +74,7 @@ private:
     bool videoReady_ = false;
     bool closing_ = false;
     Stats stats_;
+    desktop::SdlInput input_;
 };
 
 } // namespace platform
