@@ -1,5 +1,7 @@
 #include "app/desktop/test_hook.h"
 
+#include <SDL.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -8,6 +10,26 @@
 namespace desktop {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+Uint32 SDLCALL Wake(Uint32 interval, void*) {
+    SDL_Event e{};
+    e.type = SDL_USEREVENT;
+    SDL_PushEvent(&e);
+    return interval;
+}
+
+} // namespace
+
+TestHook::TestHook(game::Form1& form, fs::path folder) : form_(form), folder_(std::move(folder)) {
+    if (SDL_InitSubSystem(SDL_INIT_TIMER) == 0) wakeTimer_ = SDL_AddTimer(10, &Wake, nullptr);
+}
+
+TestHook::~TestHook() {
+    if (wakeTimer_) SDL_RemoveTimer(wakeTimer_);
+    SDL_QuitSubSystem(SDL_INIT_TIMER);
+}
 
 void TestHook::Poll(double nowMs) {
     if (nowMs < nextLookMs_) return;

@@ -19,6 +19,8 @@ start_xvfb() {  # start_xvfb WxHxD
 
 cleanup() {
     [ -n "${GAME_PID:-}" ] && kill "$GAME_PID" 2>/dev/null || true
+    [ -n "${OTHER_PID:-}" ] && kill "$OTHER_PID" 2>/dev/null || true
+    [ -n "${WM_PID:-}" ] && kill "$WM_PID" 2>/dev/null || true
     [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
     wait 2>/dev/null || true
 }
@@ -63,4 +65,32 @@ car_at() {  # car_at NAME X: whether the car's red body fills the 32x32 cell at 
 
 differing() {  # differing A B: how many pixels of the playfield below the status line differ
     compare -metric AE -crop 640x400+0+40 "$OUT/$1.png" "$OUT/$2.png" null: 2>&1 | cut -d' ' -f1 || true
+}
+
+start_wm() {  # start_wm: openbox on the Xvfb, for fullscreen, focus and window placement
+    openbox >"$OUT/openbox.log" 2>&1 &
+    WM_PID=$!
+    for _ in $(seq 1 400); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.05
+    done
+    echo "openbox did not start" >&2
+    return 1
+}
+
+hook() {  # hook COMMAND...: the game's answers, through TRAKMOR_TEST_HOOK=$OUT (see app/desktop/test_hook.h)
+    rm -f "$OUT/reply"
+    printf '%s\n' "$@" >"$OUT/request.new"
+    mv "$OUT/request.new" "$OUT/request"
+    for _ in $(seq 1 200); do
+        [ -f "$OUT/reply" ] && { cat "$OUT/reply"; return 0; }
+        sleep 0.02
+    done
+    echo "no reply from the game" >&2
+    return 1
+}
+
+geometry() {  # geometry: the game window's client area as "X Y W H" on the screen
+    xwininfo -id "$WINDOW" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
+        /^ *Width:/{w=$2} /^ *Height:/{h=$2} END{print x, y, w, h}'
 }
