@@ -8,7 +8,7 @@ cd "$(dirname "$0")"
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
 PACKAGES=(cmake make g++ pkg-config ccache libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libgtest-dev
-          fonts-comic-neue fonts-liberation2 xvfb xdotool imagemagick x11-utils)
+          fonts-comic-neue fonts-liberation2 xvfb xdotool imagemagick x11-utils openbox)
 
 install_missing() {
     local missing=()
