@@ -1,17 +1,23 @@
 # Shared by the end-to-end tests: a private Xvfb and helpers to look at it.
 set -euo pipefail
 
-start_xvfb() {  # start_xvfb WxHxD
-    local n
-    for n in $(seq 91 160); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
-    done
-    Xvfb ":$n" -screen 0 "${1:-640x480x24}" -nolisten tcp >"$OUT/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 1 100); do
-        xdpyinfo >/dev/null 2>&1 && return 0
-        sleep 0.05
+start_xvfb() {  # start_xvfb WxHxD: on the first free display from XVFB_FIRST (91)
+    local n try
+    for try in $(seq 1 10); do
+        for n in $(seq "${XVFB_FIRST:-91}" 160); do
+            [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
+        done
+        Xvfb ":$n" -screen 0 "${1:-640x480x24}" -nolisten tcp >"$OUT/xvfb.log" 2>&1 &
+        XVFB_PID=$!
+        export DISPLAY=":$n"
+        for _ in $(seq 1 100); do
+            # Another test may have taken the display in the meantime: then ours has died.
+            kill -0 "$XVFB_PID" 2>/dev/null || break
+            xdpyinfo >/dev/null 2>&1 && return 0
+            sleep 0.05
+        done
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
     done
     echo "Xvfb did not start" >&2
     return 1
