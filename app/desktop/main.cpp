@@ -2,8 +2,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <iostream>
 #include <memory>
 
+#include "app/command_line.h"
 #include "app/desktop/game_rules.h"
 #include "app/desktop/sdl_host.h"
 #include "app/desktop/test_hook.h"
@@ -16,7 +18,8 @@
 #include "platform/sdl/sdl_wave_player.h"
 #include "ui/window.h"
 
-int main(int, char**) {
+int main(int argc, char** argv) {
+    if (auto status = app::HandleCommandLine(argc, argv, std::cout, std::cerr)) return *status;
     platform::SdlHost host;
     if (!host.Open("Trakmor")) {
         std::fprintf(stderr, "trakmor: %s\n", host.Error().c_str());

@@ -74,11 +74,17 @@ differing() {  # differing A B: how many pixels of the playfield below the statu
 }
 
 start_wm() {  # start_wm: openbox on the Xvfb, for fullscreen, focus and window placement
-    openbox >"$OUT/openbox.log" 2>&1 &
-    WM_PID=$!
-    for _ in $(seq 1 400); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-        sleep 0.05
+    local try
+    for try in 1 2 3; do
+        openbox >"$OUT/openbox.log" 2>&1 &
+        WM_PID=$!
+        for _ in $(seq 1 400); do
+            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+            kill -0 "$WM_PID" 2>/dev/null || break
+            sleep 0.05
+        done
+        kill "$WM_PID" 2>/dev/null || true
+        sleep 0.5
     done
     echo "openbox did not start" >&2
     return 1
@@ -99,4 +105,14 @@ hook() {  # hook COMMAND...: the game's answers, through TRAKMOR_TEST_HOOK=$OUT 
 geometry() {  # geometry: the game window's client area as "X Y W H" on the screen
     xwininfo -id "$WINDOW" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
         /^ *Width:/{w=$2} /^ *Height:/{h=$2} END{print x, y, w, h}'
+}
+
+wait_hook() {  # wait_hook COMMAND EXPECTED [seconds]: until the game answers EXPECTED; the last answer
+    local got="" n
+    for n in $(seq 1 $(( ${3:-3} * 10 ))); do
+        got=$(hook "$1" | tr '\n' ' ')
+        [ "$got" = "$2" ] && break
+        sleep 0.1
+    done
+    echo "$got"
 }

@@ -28,9 +28,9 @@ key KP_Equal
 sleep 0.3
 [ "$(hook 'get damage' 'get speed' | tr '\n' ' ')" = "ok 0 ok 4 " ] || fail "a key without a code reached the game"
 key period
-sleep 0.3
-got=$(hook 'get damage' 'get speed' | tr '\n' ' ')
-[ "$got" = "ok 6 ok 1 " ] || fail "the full stop did not cost the road's damage on Normal: $got"
+got=$(wait_hook 'get damage' "ok 6 ")
+[ "$got" = "ok 6 " ] || fail "the full stop did not cost the road's damage on Normal: $got"
+[ "$(hook 'get speed')" = "ok 1" ] || fail "the full stop did not stop the car"
 shot after
 # The status line shows it, and nothing else of the ride changed.
 [ "$(differing before after)" != "0" ] || fail "the status line did not change"
