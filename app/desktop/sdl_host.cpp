@@ -8,46 +8,10 @@
 
 #include "app/desktop/frame_scale.h"
 #include "app/desktop/sdl_presenter.h"
+#include "app/desktop/window_placement.h"
 #include "platform/display_guard.h"
 
 namespace platform {
-
-namespace {
-
-// SDL's key to the toolkit's key code; 0 for keys the game has no code for
-// (0 itself means something else to the game, so those keys are not passed on).
-int KeyCode(SDL_Keycode k) {
-    if (k >= SDLK_a && k <= SDLK_z) return 'A' + (k - SDLK_a);
-    if (k >= SDLK_0 && k <= SDLK_9) return '0' + (k - SDLK_0);
-    if (k >= SDLK_F1 && k <= SDLK_F12) return 112 + (k - SDLK_F1);
-    switch (k) {
-    case SDLK_ESCAPE: return ui::vk::Escape;
-    case SDLK_RETURN: case SDLK_KP_ENTER: return ui::vk::Return;
-    case SDLK_SPACE: return ui::vk::Space;
-    case SDLK_TAB: return ui::vk::Tab;
-    case SDLK_BACKSPACE: return ui::vk::Back;
-    case SDLK_LEFT: return ui::vk::Left;
-    case SDLK_UP: return ui::vk::Up;
-    case SDLK_RIGHT: return ui::vk::Right;
-    case SDLK_DOWN: return ui::vk::Down;
-    case SDLK_LSHIFT: case SDLK_RSHIFT: return ui::vk::Shift;
-    case SDLK_LCTRL: case SDLK_RCTRL: return ui::vk::Control;
-    case SDLK_LALT: case SDLK_RALT: return 18;
-    case SDLK_PAGEUP: return 33;
-    case SDLK_PAGEDOWN: return 34;
-    case SDLK_END: return 35;
-    case SDLK_HOME: return 36;
-    case SDLK_INSERT: return 45;
-    case SDLK_DELETE: return 46;
-    default: return 0;
-    }
-}
-
-int16_t ShiftState(Uint16 mod) {
-    return static_cast<int16_t>(((mod & KMOD_SHIFT) ? 1 : 0) | ((mod & KMOD_CTRL) ? 2 : 0) | ((mod & KMOD_ALT) ? 4 : 0));
-}
-
-} // namespace
 
 SdlHost::SdlHost() {
     // The window's own surface, not a GL texture path: an order of magnitude
@@ -81,19 +45,24 @@ bool SdlHost::Open(const std::string& title) {
         error_ = "no display available (set DISPLAY or WAYLAND_DISPLAY to a running desktop)";
         return false;
     }
-    window_.reset(SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ui::kScreenWidth,
-                                   ui::kScreenHeight, SDL_WINDOW_RESIZABLE));
+    // As large as the desktop takes at a whole-number scale, centred on it.
+    SDL_Rect usable{0, 0, ui::kScreenWidth, ui::kScreenHeight};
+    desktop::Area place{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ui::kScreenWidth, ui::kScreenHeight};
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0) place = desktop::InitialWindow({usable.x, usable.y, usable.w, usable.h});
+    window_.reset(SDL_CreateWindow(title.c_str(), place.x, place.y, place.w, place.h, SDL_WINDOW_RESIZABLE));
     if (!window_) {
         error_ = std::string("cannot open the game window (") + SDL_GetError() + ")";
         return false;
     }
     SDL_SetWindowMinimumSize(window_.get(), ui::kScreenWidth, ui::kScreenHeight);
     SDL_StopTextInput();
+    input_.Open(window_.get());
     return true;
 }
 
 void SdlHost::Attach(ui::Window& window, std::function<void()> closeRequested) {
     ui_ = &window;
+    input_.Attach(window);
     closeRequested_ = std::move(closeRequested);
     window.Clock = [this] { return NowUs(); };
 }
@@ -148,12 +117,7 @@ void SdlHost::PumpEvents() {
                 needFullPaint_ = true;
                 ui_->MarkDirty();
             }
-            break;
-        case SDL_KEYDOWN:
-            if (const int code = KeyCode(e.key.keysym.sym)) ui_->OnKeyDown(code, ShiftState(e.key.keysym.mod));
-            break;
-        case SDL_KEYUP:
-            if (const int code = KeyCode(e.key.keysym.sym)) ui_->OnKeyUp(code, ShiftState(e.key.keysym.mod));
+            input_.Handle(e, NowUs() / 1000);
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
@@ -170,9 +134,12 @@ void SdlHost::PumpEvents() {
             }
             break;
         }
-        default: break;
+        default:
+            input_.Handle(e, NowUs() / 1000);
+            break;
         }
     }
+    if (ui_) input_.Tick(NowUs() / 1000);
 }
 
 void SdlHost::Present() {

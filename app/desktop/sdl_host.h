@@ -8,6 +8,7 @@
 
 #include "app/desktop/pacing.h"
 
+#include "app/desktop/sdl_input.h"
 #include "platform/event_pump.h"
 #include "platform/sdl/sdl_counter.h"
 #include "platform/sdl/sdl_ptrs.h"
@@ -34,6 +35,8 @@ public:
     SDL_Window* Window() const { return window_.get(); }
 
     void Attach(ui::Window& window, std::function<void()> closeRequested);
+    // Keys, pads, fullscreen and focus.
+    desktop::SdlInput& Input() { return input_; }
     void SetIcon(const ui::Picture& picture);
 
     double NowUs() const;
@@ -83,6 +86,7 @@ private:
     bool videoReady_ = false;
     bool closing_ = false;
     Stats stats_;
+    desktop::SdlInput input_;
 };
 
 } // namespace platform
