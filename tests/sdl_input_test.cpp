@@ -27,10 +27,10 @@ protected:
         // No window of a test has the keyboard focus, which SDL wants for pad events.
         SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
         if (SDL_Init(SDL_INIT_VIDEO) != 0) GTEST_SKIP() << "no SDL video: " << SDL_GetError();
-        window_ = SDL_CreateWindow("trakmor test", 0, 0, 640, 480, SDL_WINDOW_RESIZABLE);
+        window_.reset(SDL_CreateWindow("trakmor test", 0, 0, 640, 480, SDL_WINDOW_RESIZABLE));
         ASSERT_NE(window_, nullptr) << SDL_GetError();
         input.emplace();
-        input->Open(window_);
+        input->Open(window_.get());
         ui.KeyPreview = true;
         ui.KeyDown = [this](int16_t code, int16_t shift) { seen.push_back({true, code, shift}); };
         ui.KeyUp = [this](int16_t code, int16_t shift) { seen.push_back({false, code, shift}); };
@@ -39,7 +39,7 @@ protected:
     void TearDown() override {
         if (pad_ >= 0) SDL_JoystickDetachVirtual(pad_);
         input.reset();
-        if (window_) SDL_DestroyWindow(window_);
+        window_.reset();
         SDL_Quit();
         SDL_ResetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS);
         if (previousDriver_) setenv("SDL_VIDEODRIVER", previousDriver_->c_str(), 1);
@@ -61,17 +61,17 @@ protected:
         e.key.keysym.scancode = scancode;
         e.key.keysym.sym = sym;
         e.key.keysym.mod = mod;
-        e.key.windowID = SDL_GetWindowID(window_);
+        e.key.windowID = SDL_GetWindowID(window_.get());
         ASSERT_EQ(SDL_PushEvent(&e), 1);
     }
     void PushWindow(SDL_WindowEventID id) {
         SDL_Event e{};
         e.type = SDL_WINDOWEVENT;
         e.window.event = id;
-        e.window.windowID = SDL_GetWindowID(window_);
+        e.window.windowID = SDL_GetWindowID(window_.get());
         ASSERT_EQ(SDL_PushEvent(&e), 1);
     }
-    Uint32 FullscreenFlags() const { return SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP; }
+    Uint32 FullscreenFlags() const { return SDL_GetWindowFlags(window_.get()) & SDL_WINDOW_FULLSCREEN_DESKTOP; }
     void PlugPad() {
         pad_ = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
                                          SDL_CONTROLLER_BUTTON_MAX, 0);
@@ -89,7 +89,7 @@ protected:
     ui::Window ui;
     std::vector<Seen> seen;
     double now = 1000;
-    SDL_Window* window_ = nullptr;
+    platform::WindowPtr window_;
     int pad_ = -1;
     SDL_Joystick* padStick_ = nullptr;
     std::optional<std::string> previousDriver_;
@@ -121,7 +121,7 @@ TEST_F(SdlInputTest, F11AndAltEnterSwitchFullscreenUnseenByTheGame) {
     EXPECT_EQ(Pump(), (std::vector<Seen>{{true, 18, 4}, {false, 18, 0}}));
     EXPECT_EQ(FullscreenFlags(), 0u);
     // The game's own display mode is left as it is.
-    SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN);
+    SDL_SetWindowFullscreen(window_.get(), SDL_WINDOW_FULLSCREEN);
     input->ToggleFullscreen();
     EXPECT_EQ(FullscreenFlags(), static_cast<Uint32>(SDL_WINDOW_FULLSCREEN));
 }

@@ -107,11 +107,11 @@ void SdlInput::Pad(const SDL_Event& e, double nowMs) {
     const bool buttons = ButtonsInFront && ButtonsInFront();
     switch (e.type) {
     case SDL_CONTROLLERDEVICEADDED: {
-        SDL_GameController* c = SDL_GameControllerOpen(e.cdevice.which);
+        platform::GameControllerPtr c(SDL_GameControllerOpen(e.cdevice.which));
         if (!c) break;
-        const SDL_JoystickID id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(c));
-        if (pads_.count(id)) SDL_GameControllerClose(c);  // opened before: SDL counts the opens
-        else pads_[id].reset(c);
+        const SDL_JoystickID id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(c.get()));
+        // Opened before, the second open is let go again: SDL counts the opens.
+        if (!pads_.count(id)) pads_[id] = std::move(c);
         break;
     }
     case SDL_CONTROLLERDEVICEREMOVED:

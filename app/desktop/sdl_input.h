@@ -8,6 +8,7 @@
 
 #include "app/desktop/fullscreen_keys.h"
 #include "app/desktop/gamepad.h"
+#include "platform/sdl/sdl_ptrs.h"
 #include "ui/window.h"
 
 namespace desktop {
@@ -45,9 +46,6 @@ public:
     const RepeatTiming& Repeat() const { return repeat_; }
 
 private:
-    struct PadCloser {
-        void operator()(SDL_GameController* c) const { SDL_GameControllerClose(c); }
-    };
     void Key(const SDL_KeyboardEvent& key);
     void Pad(const SDL_Event& e, double nowMs);
     void Send(std::vector<KeyStroke>& strokes);
@@ -58,7 +56,7 @@ private:
     FullscreenKeys fullscreen_;
     RepeatTiming repeat_;
     GamepadKeys padKeys_;
-    std::map<SDL_JoystickID, std::unique_ptr<SDL_GameController, PadCloser>> pads_;
+    std::map<SDL_JoystickID, platform::GameControllerPtr> pads_;
 };
 
 // The desktop's key repeat delay and rate where the desktop tells them (X11);

@@ -12,6 +12,7 @@
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
+struct _SDL_GameController;
 
 namespace platform {
 
@@ -33,6 +34,9 @@ struct SdlRendererDeleter {
 struct SdlTextureDeleter {
     void operator()(SDL_Texture* t) const;
 };
+struct SdlGameControllerDeleter {
+    void operator()(_SDL_GameController* c) const;
+};
 // The sample buffer of SDL_LoadWAV_RW.
 struct SdlWavDeleter {
     void operator()(Uint8* samples) const;
@@ -44,6 +48,7 @@ using FontPtr = std::unique_ptr<TTF_Font, TtfFontDeleter>;
 using WindowPtr = std::unique_ptr<SDL_Window, SdlWindowDeleter>;
 using RendererPtr = std::unique_ptr<SDL_Renderer, SdlRendererDeleter>;
 using TexturePtr = std::unique_ptr<SDL_Texture, SdlTextureDeleter>;
+using GameControllerPtr = std::unique_ptr<_SDL_GameController, SdlGameControllerDeleter>;
 using WavSamplesPtr = std::unique_ptr<Uint8, SdlWavDeleter>;
 
 } // namespace platform
