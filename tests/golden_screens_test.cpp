@@ -34,26 +34,71 @@ bool LoadPng(const std::string& path, ui::Surface* out) {
     return true;
 }
 
+// A frame matches its reference when no more than kPixelBudget pixels have a
+// channel more than kChannelThreshold away from it: a new FreeType may shade the
+// edges of the letters a little differently, but a moved, missing or recoloured
+// element changes more pixels than that, and by more.
+constexpr int kChannelThreshold = 32;
+constexpr int kPixelBudget = 64;
+
+struct FrameDiff {
+    int differing = 0;
+    // The reference dimmed, with the differing pixels in magenta.
+    ui::Surface image;
+};
+
+FrameDiff Compare(const ui::Surface& actual, const ui::Surface& expected) {
+    FrameDiff d;
+    d.image.Resize(expected.Width(), expected.Height(), 0);
+    for (int y = 0; y < expected.Height(); ++y) {
+        for (int x = 0; x < expected.Width(); ++x) {
+            const uint32_t a = actual.At(x, y), e = expected.At(x, y);
+            bool differs = false;
+            for (int shift = 0; shift <= 16; shift += 8)
+                differs |= std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((e >> shift) & 0xFF)) >
+                           kChannelThreshold;
+            d.differing += differs;
+            d.image.Row(y)[x] = differs ? 0xFF00FFu : (e >> 2) & 0x3F3F3Fu;
+        }
+    }
+    return d;
+}
+
 class GoldenScreensTest : public testing_support::GameTest {
 protected:
-    void Check(const std::string& name) {
+    ui::Surface Frame() {
         ui::Surface frame(ui::kScreenWidth, ui::kScreenHeight);
         game.window.Compose(frame);
+        return frame;
+    }
+    ui::Surface Reference(const std::string& name) {
+        ui::Surface expected;
+        EXPECT_TRUE(LoadPng(kGoldenDir + name + ".png", &expected)) << "no reference " << name;
+        return expected;
+    }
+    // Pixels that differ from the reference beyond the channel threshold.
+    int Differing(const std::string& name) {
+        const ui::Surface expected = Reference(name);
+        if (expected.Width() != ui::kScreenWidth || expected.Height() != ui::kScreenHeight) return -1;
+        return Compare(Frame(), expected).differing;
+    }
+    void Check(const std::string& name) {
+        const ui::Surface frame = Frame();
         const std::string golden = kGoldenDir + name + ".png";
         if (const char* update = std::getenv("TRAKMOR_UPDATE_GOLDEN"); update && std::string(update) == "1") {
             ASSERT_TRUE(SavePng(frame, golden));
             return;
         }
-        ui::Surface expected;
-        ASSERT_TRUE(LoadPng(golden, &expected)) << "no reference " << golden;
+        const ui::Surface expected = Reference(name);
         ASSERT_EQ(expected.Width(), frame.Width());
         ASSERT_EQ(expected.Height(), frame.Height());
-        int differing = 0;
-        for (size_t i = 0; i < frame.Pixels().size(); ++i) differing += frame.Pixels()[i] != expected.Pixels()[i];
-        if (differing != 0) {
-            const std::string actual = std::string(TRAKMOR_BINARY_DIR) + "/" + name + ".actual.png";
-            SavePng(frame, actual);
-            ADD_FAILURE() << name << ": " << differing << " pixels differ from " << golden << "; see " << actual;
+        const FrameDiff diff = Compare(frame, expected);
+        if (diff.differing > kPixelBudget) {
+            const std::string stem = std::string(TRAKMOR_BINARY_DIR) + "/" + name;
+            SavePng(frame, stem + ".actual.png");
+            SavePng(diff.image, stem + ".diff.png");
+            ADD_FAILURE() << name << ": " << diff.differing << " pixels differ from " << golden << " (at most "
+                          << kPixelBudget << " may); see " << stem << ".actual.png and " << stem << ".diff.png";
         }
     }
     // A ride on a fixed road, some seconds in.
@@ -100,6 +145,62 @@ TEST_F(GoldenScreensTest, GameOver) {
     f->damage = 100;
     f->ShowStatus();
     Check("game_over");
+}
+
+
+// The comparison itself, on the intro's reference.
+TEST_F(GoldenScreensTest, ShadingWithinTheThresholdAndABudgetOfStrongerChangesStillMatch) {
+    const ui::Surface expected = Reference("intro");
+    ui::Surface shaded = expected;
+    for (uint32_t& p : shaded.Pixels()) {
+        uint32_t out = 0;
+        for (int shift = 0; shift <= 16; shift += 8) {
+            const int c = static_cast<int>((p >> shift) & 0xFF);
+            out |= static_cast<uint32_t>(c + kChannelThreshold <= 255 ? c + kChannelThreshold : c - kChannelThreshold)
+                   << shift;
+        }
+        p = out;
+    }
+    EXPECT_EQ(Compare(shaded, expected).differing, 0) << "every pixel off by the threshold";
+    for (int i = 0; i < kPixelBudget; ++i) shaded.Pixels()[static_cast<size_t>(i) * 997] ^= 0x800000u;
+    EXPECT_EQ(Compare(shaded, expected).differing, kPixelBudget);
+    shaded.Pixels()[5] ^= 0x000080u;
+    EXPECT_EQ(Compare(shaded, expected).differing, kPixelBudget + 1) << "one more is over the budget";
+}
+
+TEST_F(GoldenScreensTest, TheDiffPictureMarksWhatDiffers) {
+    const ui::Surface expected = Reference("intro");
+    ui::Surface changed = expected;
+    changed.Row(10)[20] ^= 0xFFFFFFu;
+    changed.Row(479)[639] ^= 0xFFFFFFu;
+    const FrameDiff diff = Compare(changed, expected);
+    EXPECT_EQ(diff.differing, 2);
+    EXPECT_EQ(diff.image.At(20, 10), 0xFF00FFu);
+    EXPECT_EQ(diff.image.At(639, 479), 0xFF00FFu);
+    EXPECT_EQ(diff.image.At(21, 10), (expected.At(21, 10) >> 2) & 0x3F3F3Fu) << "the rest dimmed";
+}
+
+TEST_F(GoldenScreensTest, AnElementMovedByOnePixelFails) {
+    ui::Element& version = *game.window.Find("Label7");
+    version.SetLeft(version.Left() + ui::kTwipsPerPixel);
+    EXPECT_GT(Differing("intro"), kPixelBudget) << "the version label one pixel to the right";
+    version.SetLeft(version.Left() - ui::kTwipsPerPixel);
+    f->Command1.SetTop(f->Command1.Top() + ui::kTwipsPerPixel);
+    EXPECT_GT(Differing("intro"), kPixelBudget) << "the Start button one pixel down";
+    f->Command1.SetTop(f->Command1.Top() - ui::kTwipsPerPixel);
+    EXPECT_EQ(Differing("intro"), 0);
+}
+
+TEST_F(GoldenScreensTest, AMissingElementFails) {
+    game.window.Find("Label7")->Hide();
+    EXPECT_GT(Differing("intro"), kPixelBudget) << "no version label";
+}
+
+TEST_F(GoldenScreensTest, TheCarOneSteeringStepAsideFails) {
+    Ride(11, 2500);
+    ASSERT_EQ(Differing("ride"), 0);
+    f->autic.SetLeft(f->autic.Left() + 2);
+    EXPECT_GT(Differing("ride"), kPixelBudget);
 }
 
 } // namespace
