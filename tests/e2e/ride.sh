@@ -25,9 +25,7 @@ shot moving2
 [ "$(differing moving1 moving2)" != "0" ] || fail "the road does not scroll"
 car_at moving2 288 || fail "the car left its column"
 key l                     # one step right: the car glides to the next column
-sleep 0.15
-shot turning
-sleep 1.2
+sleep 1.35
 shot right
 car_at right 320 || fail "the car did not move right"
 key k
