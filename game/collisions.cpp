@@ -23,6 +23,8 @@ void Form1::CheckCollisions() {
             obstacleGrid[k][r] = 0;
             return true;
         };
+        // The two rows have different reaches: under the car a fraction of a
+        // cell that shrinks with speed, ahead of it only `speed` pixels.
         const bool underCar = hitIn(carGridRow, static_cast<double>(kCellSize) / speed);
         const bool ahead = hitIn((carGridRow + 1) % kGridRows, speed);
         if (!underCar && !ahead) continue;

@@ -91,6 +91,7 @@ void Form1::NewGame() {
     rabbitPoints = 0;
     bagPoints = 0;
     speed = 1;
+    // steerKeys is kept: a key held through the new game is still held.
     steerDirection = 0;
     gameOverDone_ = false;
     ApplySkillLimits();
