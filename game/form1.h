@@ -11,6 +11,7 @@
 #include "platform/display_driver.h"
 #include "platform/embed_sound.h"
 #include "platform/event_pump.h"
+#include "platform/program_exit.h"
 #include "platform/random.h"
 #include "platform/screen_module.h"
 #include "platform/wave_player.h"
@@ -21,9 +22,7 @@ namespace game {
 
 // Thrown by the quit command once its steps are done: the program ends at once,
 // unwinding whatever handlers and loops were running.
-struct QuitProgram {
-    int exitStatus = 0;
-};
+using QuitProgram = platform::ProgramExit;
 
 // What the game window needs of the machine.
 struct Services {

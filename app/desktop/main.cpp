@@ -4,6 +4,7 @@
 
 #include "game/form1.h"
 #include "platform/display_guard.h"
+#include "platform/program_exit.h"
 #include "platform/random.h"
 #include "platform/sdl/sdl_counter.h"
 #include "platform/sdl/sdl_display_driver.h"
@@ -31,7 +32,7 @@ int main(int, char**) {
         form.Form_Load();
         host.PresentNow();
         for (;;) host.Idle();
-    } catch (const game::QuitProgram& quit) {
+    } catch (const platform::ProgramExit& quit) {
         return quit.exitStatus;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "trakmor: %s\n", e.what());
