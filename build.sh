@@ -5,8 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake make g++ pkg-config libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libgtest-dev
-          fonts-comic-neue fonts-liberation2 xvfb xdotool imagemagick x11-utils)
+PACKAGES=(cmake make g++ pkg-config libsdl2-dev libx11-dev libsdl2-ttf-dev libsdl2-image-dev libgtest-dev
+          fonts-comic-neue fonts-liberation2 xvfb xdotool imagemagick x11-utils python3)
 
 install_missing() {
     local missing=()

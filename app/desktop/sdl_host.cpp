@@ -58,7 +58,15 @@ SdlHost::SdlHost() {
 
 SdlHost::~SdlHost() {
     if (frameSurface_) SDL_FreeSurface(frameSurface_);
+    if (watch_.Gone()) {
+        // SDL closes its second display connection with Xlib's fatal handler
+        // back in place, and that connection still holds the errors of its
+        // wake-ups sent to the vanished window: leave both to the exit.
+        watch_.Stop();
+        return;
+    }
     if (window_) SDL_DestroyWindow(window_);
+    watch_.Stop();
     if (videoReady_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
@@ -84,6 +92,7 @@ bool SdlHost::Open(const std::string& title) {
     }
     SDL_SetWindowMinimumSize(window_, ui::kScreenWidth, ui::kScreenHeight);
     SDL_StopTextInput();
+    watch_.Start(window_);
     return true;
 }
 
@@ -136,13 +145,18 @@ void SdlHost::RequestClose() {
 }
 
 void SdlHost::PumpEvents() {
-    if (QuitRequested()) RequestClose();
+    // A window destroyed under the game is closed for it.
+    if (QuitRequested() || watch_.Gone()) RequestClose();
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         if (!ui_) continue;
         switch (e.type) {
         case SDL_QUIT:
             RequestClose();
+            break;
+        case SDL_SYSWMEVENT:
+            watch_.Notice(e);
+            if (watch_.Gone()) RequestClose();
             break;
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
@@ -178,7 +192,7 @@ void SdlHost::PumpEvents() {
 }
 
 void SdlHost::Present() {
-    if (!window_ || !ui_) return;
+    if (!window_ || !ui_ || watch_.Gone()) return;
     const double start = NowUs();
     SDL_Surface* target = SDL_GetWindowSurface(window_);
     if (!target) return;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "app/desktop/x11_window_watch.h"
 #include "platform/event_pump.h"
 #include "platform/sdl/sdl_counter.h"
 #include "ui/surface.h"
@@ -70,6 +71,7 @@ private:
     bool needFullPaint_ = true;
     bool videoReady_ = false;
     bool closing_ = false;
+    X11WindowWatch watch_;
     Stats stats_;
 };
 
