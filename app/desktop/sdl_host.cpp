@@ -4,6 +4,7 @@
 #include <cmath>
 #include <ctime>
 
+#include "app/desktop/display_watchdog.h"
 #include "platform/display_guard.h"
 
 namespace platform {
@@ -71,6 +72,10 @@ SdlHost::~SdlHost() {
 }
 
 bool SdlHost::Open(const std::string& title) {
+    const char* display = SDL_getenv("DISPLAY");
+    const std::string server = display && *display ? std::string("the display server at ") + display
+                                                   : std::string("the display server");
+    DisplayWatchdog watchdog(kDisplayAnswerLimit, "no display available (" + server + " does not answer)");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         error_ = std::string("no display available (") + SDL_GetError() + ")";
         return false;
