@@ -8,6 +8,7 @@ n once it listens, and holds every connection open without a word until it is
 killed. Xlib then waits for the server's greeting for ever.
 """
 import os
+import signal
 import socket
 import sys
 
@@ -30,6 +31,8 @@ def main():
     else:
         sys.exit("mute_x_server.py: no free display number")
     path = server.getsockname()
+    # Killed the ordinary way, it still takes its socket away.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
     server.listen(16)
     print(n, flush=True)
     held = []
