@@ -2,11 +2,15 @@
 # Installs what is missing, builds, and then plays or tests.
 #   ./build.sh play    build and start the game
 #   ./build.sh test    build and run every test
+#   ./build.sh package build the Debian package build/trakmor_<version>_amd64.deb
 set -euo pipefail
 cd "$(dirname "$0")"
+# Let a second checkout (or CI's fresh clone) reuse the compiler cache.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
-PACKAGES=(cmake make g++ pkg-config libsdl2-dev libx11-dev libsdl2-ttf-dev libsdl2-image-dev libgtest-dev
-          fonts-comic-neue fonts-liberation2 xvfb xdotool imagemagick x11-utils python3)
+PACKAGES=(cmake make g++ pkg-config ccache libsdl2-dev libx11-dev libsdl2-ttf-dev libsdl2-image-dev libgtest-dev
+          fonts-comic-neue fonts-liberation2 xvfb xdotool imagemagick x11-utils python3
+          dpkg-dev file lintian desktop-file-utils appstream man-db)
 
 install_missing() {
     local missing=()
@@ -41,8 +45,13 @@ test)
     build asan -asan
     ASAN_OPTIONS=detect_leaks=1 ctest --preset asan --timeout 600 -LE e2e -E '^replay\.'
     ;;
+package)
+    install_missing
+    build release
+    cpack -G DEB --config build/CPackConfig.cmake -B build
+    ;;
 *)
-    echo "usage: $0 play|test" >&2
+    echo "usage: $0 play|test|package" >&2
     exit 2
     ;;
 esac

@@ -1,7 +1,9 @@
 // trakmor: the game in a window on the desktop.
 #include <cstdio>
 #include <exception>
+#include <iostream>
 
+#include "app/command_line.h"
 #include "game/form1.h"
 #include "platform/display_guard.h"
 #include "platform/program_exit.h"
@@ -12,7 +14,8 @@
 #include "platform/sdl/sdl_wave_player.h"
 #include "ui/window.h"
 
-int main(int, char**) {
+int main(int argc, char** argv) {
+    if (auto status = app::HandleCommandLine(argc, argv, std::cout, std::cerr)) return *status;
     platform::SdlHost host;
     if (!host.Open("Trakmor")) {
         std::fprintf(stderr, "trakmor: %s\n", host.Error().c_str());
