@@ -10,7 +10,7 @@ export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
 PACKAGES=(cmake make g++ pkg-config ccache libsdl2-dev libx11-dev libsdl2-ttf-dev libsdl2-image-dev libgtest-dev
           fonts-comic-neue fonts-liberation2 xvfb xdotool imagemagick x11-utils python3
-          dpkg-dev file lintian desktop-file-utils appstream man-db)
+          dpkg-dev file lintian desktop-file-utils appstream man-db openbox)
 
 install_missing() {
     local missing=()

@@ -2,14 +2,17 @@
 
 #include <SDL_syswm.h>
 
+#include <atomic>
+
 namespace platform {
 
 namespace {
 
-// Xlib calls its error handler with no context: one watched window per process.
+// Xlib calls its error handler with no context: one watched window per
+// process. The presenting thread's requests report their errors there too.
 Display* g_display = nullptr;
-Window g_window = 0;
-bool g_gone = false;
+std::atomic<Window> g_window{0};
+std::atomic<bool> g_gone{false};
 XErrorHandler g_previous = nullptr;
 
 int OnXError(Display* display, XErrorEvent* error) {
