@@ -43,7 +43,17 @@ void HeadlessGame::RunScript() {
 
 void HeadlessGame::Yield(double remainingUs) {
     RunScript();
-    const double nextTimer = window.RunDueTimers();
+    double nextTimer = -1;
+    // A script step is one moment: timers wait until it is over, or a tick could
+    // start the ride loop inside the step, where no later step could end it.
+    if (!inScript_ && nesting_ < kMaxNesting) {
+        struct Nest {
+            int& depth;
+            explicit Nest(int& d) : depth(++d) {}
+            ~Nest() { --depth; }
+        } nest(nesting_);
+        nextTimer = window.RunDueTimers();
+    }
     if (remainingUs <= 0) return;
     // Give way several times a frame, as a real wait does.
     double step = std::clamp(std::ceil(remainingUs / 2), 1.0, 1000.0);

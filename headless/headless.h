@@ -66,6 +66,10 @@ public:
     // The cues started, in order (the driver's record).
     std::vector<int> cues;
 
+    // Handlers nest inside every wait, and a ride started during a ride runs
+    // inside it: no play goes this deep, a script could until the stack gave out.
+    static constexpr int kMaxNesting = 32;
+
 private:
     struct ScriptOver {};
     void RunScript();
@@ -74,6 +78,7 @@ private:
     double runUntilUs_ = 0;
     bool inScript_ = false;
     bool loaded_ = false;
+    int nesting_ = 0;
 };
 
 } // namespace game
