@@ -2,7 +2,11 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <limits>
 #include <memory>
@@ -110,10 +114,18 @@ std::string Escape(const std::string& text) {
 }
 
 bool WriteWholeFile(const std::string& file, const std::vector<uint8_t>& bytes) {
-    std::FILE* out = std::fopen(file.c_str(), "wb");
-    if (!out) return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size() && std::fflush(out) == 0;
-    return std::fclose(out) == 0 && written;
+    // Not blocking on a FIFO, and only into an ordinary file.
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    for (size_t done = 0; ok && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) done += static_cast<size_t>(n);
+    }
+    return ::close(fd) == 0 && ok;
 }
 
 std::optional<std::vector<uint8_t>> EncodePng(const ui::Surface& frame) {

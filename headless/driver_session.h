@@ -11,7 +11,8 @@
 
 namespace game {
 
-// Writes a whole file; false when any part of it failed (the write, the flush or the close).
+// Writes a whole ordinary file; false when it is something else (a device, a
+// FIFO) or when any part failed, the close included.
 bool WriteWholeFile(const std::string& file, const std::vector<uint8_t>& bytes);
 
 // The frame as a PNG file's bytes; nothing when it cannot be encoded.

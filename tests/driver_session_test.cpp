@@ -1,4 +1,5 @@
 #include <SDL_image.h>
+#include <sys/stat.h>
 
 #include <deque>
 #include <string>
@@ -301,13 +302,13 @@ TEST_F(DriverTest, RidesNestOnlySoDeep) {
 
 TEST_F(DriverTest, ScreenshotAnswersOkOnlyWhenTheFileIsWritten) {
     const std::string good = (dir.path() / "frame.png").string();
+    const std::string fifo = (dir.path() / "fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     Drive({"screenshot /dev/full", "screenshot " + (dir.path() / "no" / "such" / "x.png").string(),
-           "screenshot " + dir.path().string(), "screenshot " + good, "pixel 320 100"});
-    ASSERT_EQ(replies.size(), 5u);
-    EXPECT_TRUE(IsError(replies[0])) << replies[0];
-    EXPECT_TRUE(IsError(replies[1])) << replies[1];
-    EXPECT_TRUE(IsError(replies[2])) << replies[2];
-    EXPECT_EQ(replies[3], "ok");
+           "screenshot " + dir.path().string(), "screenshot " + fifo, "screenshot " + good, "pixel 320 100"});
+    ASSERT_EQ(replies.size(), 6u);
+    for (size_t i = 0; i < 4; ++i) EXPECT_TRUE(IsError(replies[i])) << replies[i];
+    EXPECT_EQ(replies[4], "ok");
     SDL_Surface* png = IMG_Load(good.c_str());
     ASSERT_NE(png, nullptr);
     SDL_Surface* rgb = SDL_ConvertSurfaceFormat(png, SDL_PIXELFORMAT_RGB888, 0);
@@ -319,7 +320,7 @@ TEST_F(DriverTest, ScreenshotAnswersOkOnlyWhenTheFileIsWritten) {
     SDL_FreeSurface(rgb);
     char hex[16];
     std::snprintf(hex, sizeof hex, "ok #%06X", p);
-    EXPECT_EQ(replies[4], hex);
+    EXPECT_EQ(replies[5], hex);
 }
 
 TEST_F(DriverTest, ScreenshotGoesWhereTheOptionsSay) {
