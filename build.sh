@@ -2,13 +2,15 @@
 # Installs what is missing, builds, and then plays or tests.
 #   ./build.sh play    build and start the game
 #   ./build.sh test    build and run every test
+#   ./build.sh package build the Debian package build/trakmor_<version>_amd64.deb
 set -euo pipefail
 cd "$(dirname "$0")"
 # Let a second checkout (or CI's fresh clone) reuse the compiler cache.
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
 PACKAGES=(cmake make g++ pkg-config ccache libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libgtest-dev
-          fonts-comic-neue fonts-liberation2 xvfb xdotool imagemagick x11-utils clang-14 libclang-rt-14-dev)
+          fonts-comic-neue fonts-liberation2 xvfb xdotool imagemagick x11-utils
+          dpkg-dev file lintian desktop-file-utils appstream man-db openbox clang-14 libclang-rt-14-dev)
 
 install_missing() {
     local missing=()
@@ -46,8 +48,13 @@ test)
     # language under libFuzzer, 45 s each from the committed seeds.
     tests/fuzz/run.sh
     ;;
+package)
+    install_missing
+    build release
+    cpack -G DEB --config build/CPackConfig.cmake -B build
+    ;;
 *)
-    echo "usage: $0 play|test" >&2
+    echo "usage: $0 play|test|package" >&2
     exit 2
     ;;
 esac

@@ -143,8 +143,8 @@ void SetVariable(Form1& f, std::string_view text, std::string_view value) {
         if (b == "steerTick") return Store(f.steerTick, b, value, {0, 255});
         if (b == "speedFactor") {
             const auto v = ParseNumber(value);
-            if (!v || *v < kMinSpeedFactor || *v > kMaxSpeedFactor)
-                throw CommandError{"speedFactor takes a number 0.01..5"};
+            if (!v || !(*v > 0) || *v > kMaxSpeedFactor)
+                throw CommandError{"speedFactor takes a number above 0, up to 5"};
             f.speedFactor = *v;
             return;
         }
@@ -175,6 +175,24 @@ void CallRoutine(Form1& f, std::string_view name) {
     if (it->second == &Form1::Timer2_timer && f.gameRunning)
         throw CommandError{"Timer2_timer would run the ride loop inside the command; Timer2 runs it"};
     (f.*(it->second))();
+}
+
+bool Form1::GetVariable(const std::string& name, std::string* value) const {
+    try {
+        *value = game::GetVariable(*this, name);
+        return true;
+    } catch (const CommandError&) {
+        return false;
+    }
+}
+
+bool Form1::SetVariable(const std::string& name, const std::string& value) {
+    try {
+        game::SetVariable(*this, name, value);
+        return true;
+    } catch (const CommandError&) {
+        return false;
+    }
 }
 
 } // namespace game

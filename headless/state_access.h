@@ -45,15 +45,15 @@ std::string GetVariable(const Form1& form, std::string_view name);
 // Refuses (CommandError) every value the game cannot hold or would misuse:
 // 16-bit integers stay 16-bit, speeds and grid positions index their tables,
 // the score counters stay within 32 bits so that their sums cannot overflow,
-// and the speed factor stays within what the speed setting gives.
+// and the speed factor is finite, above 0 and no faster than the speed
+// setting's fastest (slower stretches the frames, as tests do to hold the road).
 void SetVariable(Form1& form, std::string_view name, std::string_view value);
 // Runs a routine of the window that takes no arguments. Throws CommandError for
 // an unknown one, and for Timer2_timer during a ride: the ride loop would run
 // inside the command, where no later command could ever end it.
 void CallRoutine(Form1& form, std::string_view name);
 
-// The range of the speed factor the speed setting gives (slider 500 .. 1).
-constexpr double kMinSpeedFactor = 0.01;
+// The fastest speed factor, the speed setting's at slider value 1.
 constexpr double kMaxSpeedFactor = 5.0;
 
 } // namespace game
