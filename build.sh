@@ -10,7 +10,7 @@ export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
 PACKAGES=(cmake make g++ pkg-config ccache libsdl2-dev libx11-dev libsdl2-ttf-dev libsdl2-image-dev libgtest-dev
           fonts-comic-neue fonts-liberation2 xvfb xdotool imagemagick x11-utils python3
-          dpkg-dev file lintian desktop-file-utils appstream man-db openbox)
+          dpkg-dev file lintian desktop-file-utils appstream man-db openbox clang-14 libclang-rt-14-dev)
 
 install_missing() {
     local missing=()
@@ -44,6 +44,9 @@ test)
     # The same unit tests under AddressSanitizer and UBSan.
     build asan -asan
     ASAN_OPTIONS=detect_leaks=1 ctest --preset asan --timeout 600 -LE e2e -E '^replay\.'
+    # The settings reader, the saved records' readers and the driver's command
+    # language under libFuzzer, 45 s each from the committed seeds.
+    tests/fuzz/run.sh
     ;;
 package)
     install_missing
