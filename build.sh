@@ -8,9 +8,9 @@ cd "$(dirname "$0")"
 # Let a second checkout (or CI's fresh clone) reuse the compiler cache.
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
-PACKAGES=(cmake make g++ pkg-config ccache libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libgtest-dev
+PACKAGES=(cmake make g++ pkg-config ccache libsdl2-dev libx11-dev libsdl2-ttf-dev libsdl2-image-dev libgtest-dev
           fonts-comic-neue fonts-liberation2 xvfb xdotool imagemagick x11-utils python3 libjpeg-turbo-progs
-          dpkg-dev file lintian desktop-file-utils appstream man-db openbox)
+          dpkg-dev file lintian desktop-file-utils appstream man-db openbox clang-14 libclang-rt-14-dev)
 
 install_missing() {
     local missing=()
@@ -51,6 +51,9 @@ test)
     # The unit tests and the replays again under AddressSanitizer and UBSan.
     build asan
     ASAN_OPTIONS=detect_leaks=1 ctest --preset asan --timeout 600 -LE 'e2e|assets'
+    # The settings reader, the saved records' readers and the driver's command
+    # language under libFuzzer, 45 s each from the committed seeds.
+    tests/fuzz/run.sh
     ;;
 package)
     install_missing

@@ -7,8 +7,7 @@ namespace game {
 // click can be handled here, in the middle of a collision check or a steering
 // step, and change the state that the caller goes on with.
 void Form1::PlayCue(const int16_t& index) {
-    const bool started = EmbedSound1[static_cast<size_t>(index)]->PlaySound();
-    if (cueLog && started) cueLog->push_back(index);
+    EmbedSound1[static_cast<size_t>(index)]->PlaySound();
 }
 
 } // namespace game

@@ -10,36 +10,6 @@ namespace {
 
 constexpr int kEscape = 27, kQ = 81;
 
-// Runs a script of steps given as lambdas, each after the virtual time the
-// step before it let pass.
-class ScriptedGame {
-public:
-    explicit ScriptedGame(std::filesystem::path settingsFile) : game(std::move(settingsFile)) {
-        game.nextStep = [this]() -> std::optional<double> {
-            if (next_ >= steps_.size()) return std::nullopt;
-            return steps_[next_++]();
-        };
-    }
-    ScriptedGame& Do(std::function<void(game::Form1&)> step) {
-        steps_.push_back([this, step] {
-            step(*game.form);
-            return 0.0;
-        });
-        return *this;
-    }
-    ScriptedGame& Wait(double ms) {
-        steps_.push_back([ms] { return ms * 1000.0; });
-        return *this;
-    }
-    int Play() { return game.Play(); }
-
-    game::HeadlessGame game;
-
-private:
-    std::vector<std::function<double()>> steps_;
-    size_t next_ = 0;
-};
-
 class MenuTest : public GameTest {
 protected:
     // Runs a click that ends the program; returns its exit status, or -1 when
@@ -94,61 +64,66 @@ TEST_F(MenuTest, QuitDoesNotSaveTheSpeed) {
 
 TEST(MenuInALoop, QuitEndsTheProgramFromInsideTheRide) {
     testing_support::TempDir dir;
-    ScriptedGame sg(dir.path() / "Trakmor_B.spd");
+    game::HeadlessGame game(dir.path() / "Trakmor_B.spd");
+    game.Load();
+    game::Form1& f = *game.form;
+    testing_support::Script script(game);
     bool ranAfterQuit = false;
     size_t calls = 0;
-    sg.Do([](game::Form1& f) { EXPECT_TRUE(f.window.ClickElement(f.Command1)); })
-        .Wait(75)
-        .Do([&](game::Form1& f) {
+    script.Do([&] { EXPECT_TRUE(f.window.ClickElement(f.Command1)); })
+        .Wait(75000)
+        .Do([&] {
             f.window.OnKeyDown(kQ);
             f.window.OnKeyDown(kEscape);
-            calls = sg.game.player.calls.size();
+            calls = game.player.calls.size();
         })
-        .Wait(5)
-        .Do([](game::Form1& f) { EXPECT_TRUE(f.window.ClickElement(f.Command4)); })
-        .Do([&](game::Form1&) { ranAfterQuit = true; });
-    EXPECT_EQ(sg.Play(), 0);
+        .Wait(5000)
+        .Do([&] { EXPECT_TRUE(f.window.ClickElement(f.Command4)); })
+        .Do([&] { ranAfterQuit = true; });
+    EXPECT_EQ(script.PlayToQuit(), 0);
     EXPECT_FALSE(ranAfterQuit);
-    game::Form1& f = *sg.game.form;
     EXPECT_EQ(f.gameRunning, game::kFalse);
     EXPECT_EQ(f.frameTimer, nullptr);
-    ASSERT_EQ(sg.game.player.calls.size(), calls + 5);
-    EXPECT_EQ(sg.game.display.current.bits, 32u);
+    ASSERT_EQ(game.player.calls.size(), calls + 5);
+    EXPECT_EQ(game.display.current.bits, 32u);
 }
 
 TEST(MenuInALoop, NewGameEndsTheRideAndItsLoop) {
     testing_support::TempDir dir;
-    ScriptedGame sg(dir.path() / "Trakmor_B.spd");
+    game::HeadlessGame game(dir.path() / "Trakmor_B.spd");
     testing_support::ScriptedRandom straight;
     straight.fallback = 0.4;
-    sg.game.rng = &straight;
-    sg.Do([](game::Form1& f) { EXPECT_TRUE(f.window.ClickElement(f.Command1)); })
-        .Wait(75)
-        .Do([](game::Form1& f) {
+    game.rng = &straight;
+    game.Load();
+    game::Form1& f = *game.form;
+    testing_support::Script script(game);
+    script.Do([&] { EXPECT_TRUE(f.window.ClickElement(f.Command1)); })
+        .Wait(75000)
+        .Do([&] {
             f.window.OnKeyDown(kQ);
             f.window.OnKeyDown(kEscape);
         })
-        .Wait(5)
-        .Do([](game::Form1& f) {
+        .Wait(5000)
+        .Do([&] {
             EXPECT_TRUE(f.window.ClickElement(f.Command3));
             EXPECT_EQ(f.gameRunning, game::kFalse);
             EXPECT_TRUE(f.Picture4.Visible());
             EXPECT_FALSE(f.Picture2.Visible());
             EXPECT_TRUE(f.Skill.Enabled());
         })
-        .Wait(100)
-        .Do([](game::Form1& f) {
+        .Wait(100000)
+        .Do([&] {
             // The loop has left: its last pass only started the frame timer.
             EXPECT_EQ(f.frameTimer->TimeElapsed(1000000), 0);
             f.gameRunning = game::kTrue;
             f.speed = 4;
         })
-        .Wait(100)
-        .Do([](game::Form1& f) {
+        .Wait(100000)
+        .Do([&] {
             EXPECT_DOUBLE_EQ(f.Picturex[0]->Top(), 0);
             EXPECT_DOUBLE_EQ(f.Picturex[1]->Top(), 0);
         });
-    EXPECT_EQ(sg.Play(), 0);
+    EXPECT_EQ(script.Play(), 0);
 }
 
 TEST_F(MenuTest, SkillSetsTheGearLimitsOnly) {

@@ -12,6 +12,7 @@
 #include "game/form1.h"
 #include "platform/cue_gate.h"
 #include "platform/display_guard.h"
+#include "platform/program_exit.h"
 #include "platform/random.h"
 #include "platform/sdl/sdl_counter.h"
 #include "platform/sdl/sdl_display_driver.h"
@@ -49,7 +50,7 @@ int main(int argc, char** argv) {
         form.Form_Load();
         host.PresentNow();
         for (;;) host.Idle();
-    } catch (const game::QuitProgram& quit) {
+    } catch (const platform::ProgramExit& quit) {
         return quit.exitStatus;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "trakmor: %s\n", e.what());

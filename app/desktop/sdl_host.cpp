@@ -6,6 +6,7 @@
 #include <cmath>
 #include <ctime>
 
+#include "app/desktop/display_watchdog.h"
 #include "app/desktop/frame_scale.h"
 #include "app/desktop/sdl_presenter.h"
 #include "app/desktop/window_placement.h"
@@ -26,12 +27,25 @@ SdlHost::SdlHost() {
 
 SdlHost::~SdlHost() {
     StopPresenting();
+    if (watch_.Gone()) {
+        // SDL closes its second display connection with Xlib's fatal handler
+        // back in place, and that connection still holds the errors of its
+        // wake-ups sent to the vanished window: leave both to the exit.
+        watch_.Stop();
+        static_cast<void>(window_.release());
+        return;
+    }
     // Before SDL's video goes down.
     window_.reset();
+    watch_.Stop();
     if (videoReady_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 bool SdlHost::Open(const std::string& title) {
+    const char* display = SDL_getenv("DISPLAY");
+    const std::string server = display && *display ? std::string("the display server at ") + display
+                                                   : std::string("the display server");
+    DisplayWatchdog watchdog(kDisplayAnswerLimit, "no display available (" + server + " does not answer)");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         error_ = std::string("no display available (") + SDL_GetError() + ")";
         return false;
@@ -57,6 +71,7 @@ bool SdlHost::Open(const std::string& title) {
     SDL_SetWindowMinimumSize(window_.get(), ui::kScreenWidth, ui::kScreenHeight);
     SDL_StopTextInput();
     input_.Open(window_.get());
+    watch_.Start(window_.get());
     return true;
 }
 
@@ -96,7 +111,8 @@ void SdlHost::RequestClose() {
 }
 
 void SdlHost::PumpEvents() {
-    if (QuitRequested()) RequestClose();
+    // A window destroyed under the game is closed for it.
+    if (QuitRequested() || watch_.Gone()) RequestClose();
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         if (e.type == SDL_DISPLAYEVENT ||
@@ -108,6 +124,10 @@ void SdlHost::PumpEvents() {
         switch (e.type) {
         case SDL_QUIT:
             RequestClose();
+            break;
+        case SDL_SYSWMEVENT:
+            watch_.Notice(e);
+            if (watch_.Gone()) RequestClose();
             break;
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
@@ -143,7 +163,7 @@ void SdlHost::PumpEvents() {
 }
 
 void SdlHost::Present() {
-    if (!window_ || !ui_) return;
+    if (!window_ || !ui_ || watch_.Gone()) return;
     const double start = NowUs();
     if (!presenter_) presenter_ = std::make_unique<SdlPresenter>(window_.get());
     ui_->Compose(presenter_->Back());

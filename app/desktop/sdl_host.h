@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/desktop/pacing.h"
-
 #include "app/desktop/sdl_input.h"
+#include "app/desktop/x11_window_watch.h"
 #include "platform/event_pump.h"
 #include "platform/sdl/sdl_counter.h"
 #include "platform/sdl/sdl_ptrs.h"
@@ -85,6 +85,7 @@ private:
     bool needFullPaint_ = true;
     bool videoReady_ = false;
     bool closing_ = false;
+    X11WindowWatch watch_;
     Stats stats_;
     desktop::SdlInput input_;
 };
