@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 
 namespace platform {
 namespace {
@@ -15,6 +16,8 @@ struct FitCase {
 };
 
 Placement Fit(int w, int h) { return PlacePicture(640, 480, w, h); }
+
+void PrintTo(const FitCase& c, std::ostream* os) { *os << c.w << "x" << c.h; }
 
 class PictureInWindow : public ::testing::TestWithParam<FitCase> {};
 
