@@ -2,6 +2,7 @@
 # Installs what is missing, builds, and then plays or tests.
 #   ./build.sh play    build and start the game
 #   ./build.sh test    build and run every test
+#   ./build.sh web     build the browser version and serve it on http://127.0.0.1:8000/
 set -euo pipefail
 cd "$(dirname "$0")"
 # Let a second checkout (or CI's fresh clone) reuse the compiler cache.
@@ -10,9 +11,13 @@ export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 PACKAGES=(cmake make g++ pkg-config ccache libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libgtest-dev
           fonts-comic-neue fonts-liberation2 xvfb xdotool imagemagick x11-utils)
 
+# The browser tests' own browser; the browser build's toolchain is installed by
+# tools/web/build_deps.sh.
+WEB_TEST_PACKAGES=(chromium nodejs)
+
 install_missing() {
     local missing=()
-    for p in "${PACKAGES[@]}"; do
+    for p in "${PACKAGES[@]}" "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
@@ -29,6 +34,21 @@ build() {
     cmake --build --preset "$preset"
 }
 
+# The browser build in build-web/: SDL and its libraries built once for the
+# browser (cached outside this folder), the packing tool from build/.
+build_web() {
+    [ -f build/CMakeCache.txt ] || cmake --preset release >/dev/null
+    cmake --build --preset release --target trakmor-make-form-data >/dev/null
+    local prefix
+    prefix=$(tools/web/build_deps.sh | tail -n 1)
+    export NODE_PATH=/usr/share/nodejs
+    [ -x /usr/bin/python3 ] && export EMSDK_PYTHON=/usr/bin/python3
+    if ! grep -qx "TRAKMOR_WEB_PREFIX:PATH=$prefix" build-web/CMakeCache.txt 2>/dev/null; then
+        TRAKMOR_WEB_PREFIX="$prefix" cmake --preset web >/dev/null
+    fi
+    cmake --build --preset web
+}
+
 case "${1:-}" in
 play)
     install_missing
@@ -42,9 +62,19 @@ test)
     # The same unit tests under AddressSanitizer and UBSan.
     build asan -asan
     ASAN_OPTIONS=detect_leaks=1 ctest --preset asan --timeout 600 -LE e2e -E '^replay\.'
+    # The browser build: the replays in node, the page in chromium.
+    install_missing "${WEB_TEST_PACKAGES[@]}"
+    build_web
+    npm ci --prefix tests/web --no-audit --no-fund --loglevel=error >/dev/null
+    ctest --preset web --timeout 600
+    ;;
+web)
+    install_missing
+    build_web
+    exec python3 tools/web/serve.py build-web --port 8000
     ;;
 *)
-    echo "usage: $0 play|test" >&2
+    echo "usage: $0 play|test|web" >&2
     exit 2
     ;;
 esac

@@ -6,6 +6,10 @@
 
 #include "platform/display_guard.h"
 
+#ifdef __EMSCRIPTEN__
+#include "app/web/browser.h"
+#endif
+
 namespace platform {
 
 namespace {
@@ -76,8 +80,14 @@ bool SdlHost::Open(const std::string& title) {
         error_ = "no display available (set DISPLAY or WAYLAND_DISPLAY to a running desktop)";
         return false;
     }
+#ifdef __EMSCRIPTEN__
+    // The page scales the canvas; a resizable one would be resized to the page.
+    const Uint32 flags = 0;
+#else
+    const Uint32 flags = SDL_WINDOW_RESIZABLE;
+#endif
     window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ui::kScreenWidth,
-                               ui::kScreenHeight, SDL_WINDOW_RESIZABLE);
+                               ui::kScreenHeight, flags);
     if (!window_) {
         error_ = std::string("cannot open the game window (") + SDL_GetError() + ")";
         return false;
@@ -200,6 +210,17 @@ void SdlHost::Present() {
     stats_.presents += 1;
     stats_.presentUs += cost;
     lastPresentUs_ = start;
+#ifdef __EMSCRIPTEN__
+    presentedFrame_ = web::FrameCount();
+#endif
+}
+
+bool SdlHost::RefreshDue() const {
+#ifdef __EMSCRIPTEN__
+    return web::FrameCount() != presentedFrame_;
+#else
+    return NowUs() - lastPresentUs_ >= RefreshPeriodUs();
+#endif
 }
 
 void SdlHost::PresentNow() {
@@ -208,12 +229,21 @@ void SdlHost::PresentNow() {
 
 void SdlHost::Sleep(double us) {
     const double start = NowUs();
-    if (us >= 4000) {
+#ifdef __EMSCRIPTEN__
+    // The browser gets the time: its input, sound and drawing run only then.
+    web::Sleep(us);
+    const bool shortSleep = true;
+#else
+    const bool shortSleep = us < 4000;
+    if (!shortSleep) {
         // Wakes at once for input, so the player's keys are never held back.
         SDL_WaitEventTimeout(nullptr, static_cast<int>(us / 1000) - 1);
     } else {
         timespec ts{0, static_cast<long>(us * 1000)};
         nanosleep(&ts, nullptr);
+    }
+#endif
+    if (shortSleep) {
         // Keep a margin of what a short sleep usually oversleeps: rare long
         // oversleeps cost one late frame, a margin sized for them would cost a core.
         const double overshoot = std::clamp(NowUs() - start - us, 0.0, 5000.0);
@@ -228,10 +258,15 @@ void SdlHost::UpdateMargin() { marginUs_ = std::clamp(2.0 * overshootUs_ + 80, 1
 void SdlHost::Yield(double remainingUs) {
     PumpEvents();
     double nextTimer = ui_ ? ui_->RunDueTimers() : -1;
-    if (ui_ && ui_->Dirty() && NowUs() - lastPresentUs_ >= RefreshPeriodUs() &&
+    if (ui_ && ui_->Dirty() && RefreshDue() &&
         remainingUs >= presentCostUs_ + marginUs_)
         Present();
-    if (remainingUs <= 0) return;
+    if (remainingUs <= 0) {
+#ifdef __EMSCRIPTEN__
+        web::GiveTurn();
+#endif
+        return;
+    }
     double sleepable = remainingUs - marginUs_;
     if (nextTimer >= 0) sleepable = std::min(sleepable, nextTimer);
     if (sleepable >= 50) {
@@ -247,10 +282,15 @@ void SdlHost::Yield(double remainingUs) {
 void SdlHost::Idle() {
     PumpEvents();
     const double nextTimer = ui_ ? ui_->RunDueTimers() : -1;
-    if (ui_ && ui_->Dirty()) Present();
     double wait = RefreshPeriodUs();
     if (nextTimer >= 0) wait = std::min(wait, nextTimer);
+#ifdef __EMSCRIPTEN__
+    if (ui_ && ui_->Dirty() && RefreshDue()) Present();
+    web::Sleep(wait);
+#else
+    if (ui_ && ui_->Dirty()) Present();
     if (wait >= 1000) SDL_WaitEventTimeout(nullptr, static_cast<int>(wait / 1000));
+#endif
 }
 
 } // namespace platform

@@ -54,6 +54,7 @@ private:
     void UpdateMargin();
     bool MapMouse(int wx, int wy, int* x, int* y) const;
     double RefreshPeriodUs() const;
+    bool RefreshDue() const;
 
     SDL_Window* window_ = nullptr;
     ui::Window* ui_ = nullptr;
@@ -66,6 +67,7 @@ private:
     double presentCostUs_ = 300;
     double marginUs_ = 200;
     double overshootUs_ = 100;
+    unsigned presentedFrame_ = 0;
     int lastW_ = 0, lastH_ = 0;
     bool needFullPaint_ = true;
     bool videoReady_ = false;

@@ -1,0 +1,116 @@
+// trakmor in the browser: the game in a canvas of the page.
+#include <emscripten.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <string>
+
+#include "app/desktop/sdl_host.h"
+#include "app/web/browser.h"
+#include "app/web/browser_platform.h"
+#include "game/form1.h"
+#include "platform/random.h"
+#include "platform/sdl/sdl_wave_player.h"
+#include "ui/window.h"
+
+namespace {
+
+// Every draw the same: a straight road with nothing on it or beside it. The
+// page's pace test drives on it, so that nothing stops the car.
+class StraightRoad final : public platform::Random {
+public:
+    double Rnd() override { return 0.4; }
+    void Reseed() override {}
+};
+
+game::Form1* gForm = nullptr;
+platform::SdlHost* gHost = nullptr;
+
+// For the page's tests: the game's state by name, as the headless driver names
+// it ("speed", "Picturex(0).Top", "Picture2.Visible"); "?" for an unknown name.
+std::string ReadState(const std::string& name) {
+    std::string value;
+    const size_t dot = name.find('.');
+    if (dot == std::string::npos) return gForm->GetVariable(name, &value) ? value : "?";
+    std::string owner = name.substr(0, dot);
+    const std::string prop = name.substr(dot + 1);
+    int index = -1;
+    if (const size_t open = owner.find('('); open != std::string::npos) {
+        index = std::atoi(owner.c_str() + open + 1);
+        owner.resize(open);
+    }
+    const ui::Element* e = gForm->window.Find(owner, index);
+    if (!e) return "?";
+    if (prop == "Top") return game::FormatNumber(e->Top());
+    if (prop == "Visible") return e->Visible() ? "-1" : "0";
+    if (prop == "Value") return std::to_string(e->Value());
+    if (prop == "Caption") return e->Caption();
+    if (prop == "ListIndex") return std::to_string(e->ListIndex());
+    return "?";
+}
+
+} // namespace
+
+extern "C" EMSCRIPTEN_KEEPALIVE const char* trakmor_get(const char* name) {
+    static std::string value;
+    value = gForm ? ReadState(name) : "?";
+    return value.c_str();
+}
+
+// The host's figures: 0 presents, 1 microseconds spent presenting, 2 sleeps,
+// 3 the sleep margin.
+extern "C" EMSCRIPTEN_KEEPALIVE double trakmor_host_stat(int which) {
+    if (!gHost) return 0;
+    const platform::SdlHost::Stats& s = gHost->GetStats();
+    switch (which) {
+    case 0: return static_cast<double>(s.presents);
+    case 1: return s.presentUs;
+    case 2: return static_cast<double>(s.sleeps);
+    case 3: return gHost->SleepMarginUs();
+    default: return 0;
+    }
+}
+
+int main(int argc, char** argv) {
+    platform::MersenneRandom mersenne;
+    StraightRoad straight;
+    platform::Random* random = &mersenne;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--straight-road") == 0) random = &straight;
+        else if (std::strcmp(argv[i], "--seed") == 0 && i + 1 < argc) mersenne.FixSeed(std::strtoull(argv[++i], nullptr, 10));
+    }
+
+    platform::SdlHost host;
+    if (!host.Open("Trakmor")) {
+        web::Ended(1, host.Error().c_str());
+        return 1;
+    }
+    gHost = &host;
+    web::BrowserCounter counter;
+    web::NoDisplayModes display;
+    platform::SdlWavePlayer player;
+    ui::Window window;
+    int status = 0;
+    std::string message;
+    try {
+        game::Form1 form(game::Services{window, counter, display, player, host, *random});
+        gForm = &form;
+        host.Attach(window, [&form] { form.Command4_Click(); });
+        form.Form_Load();
+        host.PresentNow();
+        EM_ASM({ performance.mark('trakmor-intro-presented'); });
+        for (;;) host.Idle();
+    } catch (const game::QuitProgram& quit) {
+        status = quit.exitStatus;
+    } catch (const std::exception& e) {
+        status = 2;
+        message = e.what();
+        std::fprintf(stderr, "trakmor: %s\n", e.what());
+    }
+    gForm = nullptr;
+    gHost = nullptr;
+    web::Ended(status, message.c_str());
+    return status;
+}
