@@ -12,6 +12,8 @@ set_target_properties(trakmor-web PROPERTIES OUTPUT_NAME game SUFFIX .js)
 target_link_options(trakmor-web PRIVATE
   # The game's waits return to the browser and resume where they were.
   -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
+  # Fonts and picture decoders never wait: left as they are, they run at full speed.
+  "-sASYNCIFY_REMOVE=['FT_*','ft_*','tt_*','TT_*','cff_*','af_*','ps_*','t1_*','T1_*','psh_*','gray_*','sfnt_*','stbi*','IMG_*','TTF_*']"
   -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1
   -sEXPORTED_FUNCTIONS=_main,_malloc,_free,_trakmor_get,_trakmor_host_stat
   -sEXPORTED_RUNTIME_METHODS=UTF8ToString,stringToUTF8,lengthBytesUTF8

@@ -206,7 +206,9 @@ void SdlHost::Present() {
     else SDL_BlitScaled(frameSurface_, nullptr, target, &dst);  // nearest neighbour: crisp whole-number scaling
     SDL_UpdateWindowSurface(window_);
     const double cost = NowUs() - start;
-    presentCostUs_ = 0.9 * presentCostUs_ + 0.1 * cost;
+    // A first present that builds caches can take a hundred times longer than
+    // the rest; unclamped it would keep short frames from presenting for good.
+    presentCostUs_ = 0.9 * presentCostUs_ + 0.1 * std::min(cost, 4000.0);
     stats_.presents += 1;
     stats_.presentUs += cost;
     lastPresentUs_ = start;

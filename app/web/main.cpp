@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <string>
 
 #include "app/desktop/sdl_host.h"
@@ -23,6 +24,21 @@ class StraightRoad final : public platform::Random {
 public:
     double Rnd() override { return 0.4; }
     void Reseed() override {}
+};
+
+// Opening the browser's audio takes a third of a second: it is done once the
+// intro screen is up, not before it. Sounds asked for earlier are not heard.
+class AudioAfterStart final : public platform::WavePlayer {
+public:
+    void Open() {
+        if (!player_) player_ = std::make_unique<platform::SdlWavePlayer>();
+    }
+    bool PlaySoundA(const uint8_t* image, size_t size, uint32_t flags) override {
+        return player_ && player_->PlaySoundA(image, size, flags);
+    }
+
+private:
+    std::unique_ptr<platform::SdlWavePlayer> player_;
 };
 
 game::Form1* gForm = nullptr;
@@ -90,7 +106,7 @@ int main(int argc, char** argv) {
     gHost = &host;
     web::BrowserCounter counter;
     web::NoDisplayModes display;
-    platform::SdlWavePlayer player;
+    AudioAfterStart player;
     ui::Window window;
     int status = 0;
     std::string message;
@@ -101,6 +117,7 @@ int main(int argc, char** argv) {
         form.Form_Load();
         host.PresentNow();
         EM_ASM({ performance.mark('trakmor-intro-presented'); });
+        player.Open();
         for (;;) host.Idle();
     } catch (const game::QuitProgram& quit) {
         status = quit.exitStatus;
