@@ -2,14 +2,16 @@
 # Installs what is missing, builds, and then plays or tests.
 #   ./build.sh play    build and start the game
 #   ./build.sh test    build and run every test
+#   ./build.sh package build the Debian package build/trakmor_<version>_amd64.deb
 #   ./build.sh web     build the browser version and serve it on http://127.0.0.1:8000/
 set -euo pipefail
 cd "$(dirname "$0")"
 # Let a second checkout (or CI's fresh clone) reuse the compiler cache.
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
-PACKAGES=(cmake make g++ pkg-config ccache libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libgtest-dev
-          fonts-comic-neue fonts-liberation2 xvfb xdotool imagemagick x11-utils)
+PACKAGES=(cmake make g++ pkg-config ccache libsdl2-dev libx11-dev libsdl2-ttf-dev libsdl2-image-dev libgtest-dev
+          fonts-comic-neue fonts-liberation2 xvfb xdotool imagemagick x11-utils python3
+          dpkg-dev file lintian desktop-file-utils appstream man-db openbox clang-14 libclang-rt-14-dev)
 
 # The browser tests' own browser; the browser build's toolchain is installed by
 # tools/web/build_deps.sh.
@@ -62,11 +64,19 @@ test)
     # The same unit tests under AddressSanitizer and UBSan.
     build asan -asan
     ASAN_OPTIONS=detect_leaks=1 ctest --preset asan --timeout 600 -LE e2e -E '^replay\.'
+    # The settings reader, the saved records' readers and the driver's command
+    # language under libFuzzer, 45 s each from the committed seeds.
+    tests/fuzz/run.sh
     # The browser build: the replays in node, the page in chromium.
     install_missing "${WEB_TEST_PACKAGES[@]}"
     build_web
     npm ci --prefix tests/web --no-audit --no-fund --loglevel=error >/dev/null
     ctest --preset web --timeout 600
+    ;;
+package)
+    install_missing
+    build release
+    cpack -G DEB --config build/CPackConfig.cmake -B build
     ;;
 web)
     install_missing
@@ -74,7 +84,7 @@ web)
     exec python3 tools/web/serve.py build-web --port 8000
     ;;
 *)
-    echo "usage: $0 play|test|web" >&2
+    echo "usage: $0 play|test|package|web" >&2
     exit 2
     ;;
 esac

@@ -2,12 +2,15 @@
 # game.wasm; and the headless driver in node, which plays the replays.
 set(TRAKMOR_WEB_SOURCE ${CMAKE_SOURCE_DIR}/app/web)
 
-# The desktop front end serves the page too; these are its browser seams.
-target_sources(trakmor_desktop PRIVATE app/web/browser.cpp)
+# The browser's front end, with the desktop's input handling and pacing rules.
+add_library(trakmor_web_front STATIC app/web/web_host.cpp app/web/browser.cpp
+  app/desktop/pacing.cpp app/desktop/sdl_input.cpp app/desktop/key_map.cpp app/desktop/fullscreen_keys.cpp
+  app/desktop/gamepad.cpp app/desktop/game_rules.cpp)
+target_link_libraries(trakmor_web_front PUBLIC trakmor_sdl)
 
 add_executable(trakmor-web app/web/main.cpp)
 # The test hook reads the state by the headless driver's names.
-target_link_libraries(trakmor-web PRIVATE trakmor_desktop trakmor_headless)
+target_link_libraries(trakmor-web PRIVATE trakmor_web_front trakmor_headless)
 set_target_properties(trakmor-web PROPERTIES OUTPUT_NAME game SUFFIX .js)
 target_link_options(trakmor-web PRIVATE
   # The game's waits return to the browser and resume where they were.

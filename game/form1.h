@@ -11,6 +11,7 @@
 #include "platform/display_driver.h"
 #include "platform/embed_sound.h"
 #include "platform/event_pump.h"
+#include "platform/program_exit.h"
 #include "platform/random.h"
 #include "platform/screen_module.h"
 #include "platform/wave_player.h"
@@ -21,9 +22,7 @@ namespace game {
 
 // Thrown by the quit command once its steps are done: the program ends at once,
 // unwinding whatever handlers and loops were running.
-struct QuitProgram {
-    int exitStatus = 0;
-};
+using QuitProgram = platform::ProgramExit;
 
 // What the game window needs of the machine.
 struct Services {
@@ -68,15 +67,10 @@ public:
     // The frame time the loop waits out, in microseconds.
     double FrameMicroseconds() const { return 50000.0 / (static_cast<double>(speed) * speedFactor); }
 
-    // Text access to the state for the driver and tests: "carX", "roadColumn(3)",
-    // "obstacleGrid(1,4)". Numbers print in decimal, Booleans as -1 and 0.
+    // Text access to the state for the desktop's test hook, defined with the
+    // driver's in headless/state_access.cpp; false for a name or value refused.
     bool GetVariable(const std::string& name, std::string* value) const;
     bool SetVariable(const std::string& name, const std::string& value);
-    // Runs a routine of the window that takes no arguments.
-    bool CallRoutine(const std::string& name);
-
-    // Cue numbers that PlayCue started, when set (the driver's record).
-    std::vector<int>* cueLog = nullptr;
 
     ui::Window& window;
     platform::ScreenModule screen;
@@ -113,9 +107,6 @@ private:
     // Set once the game-over panel of the current ride has been filled.
     bool gameOverDone_ = false;
 };
-
-// A number as the driver prints it: whole numbers without a fraction.
-std::string FormatNumber(double v);
 
 // The help text of the intro panel, set in two steps.
 std::string HelpTextHead();

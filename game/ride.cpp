@@ -97,8 +97,7 @@ void Form1::DrawSprites() {
 }
 
 void Form1::PlayCue(const int16_t& index) {
-    const bool started = EmbedSound1[static_cast<size_t>(index)]->PlaySound();
-    if (cueLog && started) cueLog->push_back(index);
+    EmbedSound1[static_cast<size_t>(index)]->PlaySound();
 }
 
 } // namespace game

@@ -2,42 +2,63 @@
 
 #include <SDL.h>
 #include <SDL_image.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
-#include <sstream>
-#include <vector>
+#include <limits>
+#include <memory>
+
+#include "headless/state_access.h"
 
 namespace game {
 
 namespace {
 
-struct CommandError {
-    std::string message;
+// Geometry the window's surfaces can take: a picture box keeps an image of its
+// own size, and positions, nested and added up, stay far inside int arithmetic.
+constexpr double kMaxSizePx = 4096;
+constexpr double kMaxOffsetPx = 32767;
+
+struct Word {
+    std::string text;
+    size_t begin;  // where the word starts in its line
 };
 
-std::vector<std::string> Words(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> words;
-    for (std::string w; in >> w;) words.push_back(w);
+std::vector<Word> Words(const std::string& line) {
+    std::vector<Word> words;
+    constexpr const char* kBlanks = " \t\r\n\v\f";
+    for (size_t at = line.find_first_not_of(kBlanks); at != std::string::npos;
+         at = line.find_first_not_of(kBlanks, at)) {
+        const size_t end = std::min(line.find_first_of(kBlanks, at), line.size());
+        words.push_back({line.substr(at, end - at), at});
+        at = end;
+    }
     return words;
 }
 
-long long ToInteger(const std::string& text) {
-    try {
-        size_t used = 0;
-        const long long v = std::stoll(text, &used);
-        if (used == text.size()) return v;
-    } catch (...) {
-    }
-    throw CommandError{"not a number: " + text};
+template <std::integral T> T Integer(const std::string& text) {
+    if (const auto v = ParseInteger<T>(text)) return *v;
+    throw CommandError{"not a whole number " + std::to_string(std::numeric_limits<T>::min()) + ".." +
+                       std::to_string(std::numeric_limits<T>::max()) + ": " + text};
 }
 
-// "Picturex(0)" -> Picturex, 0.
-std::pair<std::string, int> SplitIndex(const std::string& name) {
-    const size_t open = name.find('(');
-    if (open == std::string::npos) return {name, -1};
-    if (name.back() != ')') throw CommandError{"bad name: " + name};
-    return {name.substr(0, open), static_cast<int>(ToInteger(name.substr(open + 1, name.size() - open - 2)))};
+long long Integer(const std::string& text, long long min, long long max, const std::string& what) {
+    const auto v = ParseInteger<long long>(text);
+    if (!v || *v < min || *v > max)
+        throw CommandError{what + " takes a whole number " + std::to_string(min) + ".." + std::to_string(max)};
+    return *v;
+}
+
+// "Label6", "Picturex(1)".
+ui::Element& ElementNamed(ui::Window& window, const std::string& text) {
+    const auto name = ParseName(text);
+    ui::Element* e = nullptr;
+    if (name && name->indexes.size() <= 1) e = window.Find(name->base, name->indexes.empty() ? -1 : name->indexes[0]);
+    if (!e) throw CommandError{"no element " + text};
+    return *e;
 }
 
 std::string Bool(bool b) { return b ? "-1" : "0"; }
@@ -53,6 +74,8 @@ std::string Hex(uint32_t rgb) {
     std::snprintf(buf, sizeof buf, "#%06X", rgb & 0xFFFFFFu);
     return buf;
 }
+
+std::string Quoted(const std::string& text) { return "\"" + Escape(text) + "\""; }
 
 // Unescapes \r \n \t \\ \" and \s (a blank) in a value given to `set`.
 std::string Unescape(const std::string& text) {
@@ -90,9 +113,45 @@ std::string Escape(const std::string& text) {
     return out;
 }
 
+bool WriteWholeFile(const std::string& file, const std::vector<uint8_t>& bytes) {
+    // Not blocking on a FIFO, and only into an ordinary file.
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    for (size_t done = 0; ok && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) done += static_cast<size_t>(n);
+    }
+    return ::close(fd) == 0 && ok;
+}
+
+std::optional<std::vector<uint8_t>> EncodePng(const ui::Surface& frame) {
+    // Room for the pixels stored without compression, twice over: a PNG that
+    // fills it has not fitted.
+    std::vector<uint8_t> png(static_cast<size_t>(frame.Width()) * static_cast<size_t>(frame.Height()) * 8 + 65536);
+    struct Free {
+        void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+        void operator()(SDL_RWops* rw) const { SDL_RWclose(rw); }
+    };
+    // SDL only reads the pixels of a surface it saves.
+    std::unique_ptr<SDL_Surface, Free> s(SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<uint32_t*>(frame.Pixels().data()), frame.Width(), frame.Height(), 32, frame.Width() * 4,
+        SDL_PIXELFORMAT_RGB888));
+    std::unique_ptr<SDL_RWops, Free> rw(SDL_RWFromMem(png.data(), static_cast<int>(png.size())));
+    if (!s || !rw || IMG_SavePNG_RW(s.get(), rw.get(), 0) != 0) return std::nullopt;
+    const Sint64 size = SDL_RWtell(rw.get());
+    if (size <= 0 || static_cast<size_t>(size) >= png.size()) return std::nullopt;
+    png.resize(static_cast<size_t>(size));
+    return png;
+}
+
 DriverSession::DriverSession(std::function<std::optional<std::string>()> readLine,
-                             std::function<void(const std::string&)> reply, std::filesystem::path settingsFile)
-    : game(std::move(settingsFile)), readLine_(std::move(readLine)), reply_(std::move(reply)) {
+                             std::function<void(const std::string&)> reply, DriverOptions options)
+    : game(options.settingsFile), readLine_(std::move(readLine)), reply_(std::move(reply)),
+      options_(std::move(options)) {
     game.nextStep = [this]() -> std::optional<double> {
         for (;;) {
             if (quit_) return std::nullopt;
@@ -108,133 +167,116 @@ DriverSession::DriverSession(std::function<std::optional<std::string>()> readLin
 int DriverSession::Run() { return game.Play(); }
 
 double DriverSession::Execute(const std::string& line) {
-    const std::vector<std::string> w = Words(line);
+    const std::vector<Word> words = Words(line);
+    std::vector<std::string> w;
+    for (const Word& word : words) w.push_back(word.text);
     const std::string& cmd = w[0];
     auto need = [&](size_t n) {
         if (w.size() != n) throw CommandError{"usage: " + cmd + " takes " + std::to_string(n - 1) + " argument(s)"};
     };
-    auto element = [&](const std::string& name) -> ui::Element& {
-        const auto [base, index] = SplitIndex(name);
-        ui::Element* e = game.window.Find(base, index);
-        if (!e) throw CommandError{"no element " + name};
-        return *e;
-    };
+    auto element = [&](const std::string& text) -> ui::Element& { return ElementNamed(game.window, text); };
+    std::string reply = "ok";
+    double waitUs = 0;
     try {
         if (cmd == "seed") {
             need(2);
-            game.random.FixSeed(static_cast<uint64_t>(ToInteger(w[1])));
-            reply_("ok");
+            game.random.FixSeed(Integer<uint64_t>(w[1]));
         } else if (cmd == "key") {
             need(3);
-            const int code = static_cast<int>(ToInteger(w[2]));
+            const int16_t code = Integer<int16_t>(w[2]);
             if (w[1] == "down") game.window.OnKeyDown(code);
             else if (w[1] == "up") game.window.OnKeyUp(code);
             else throw CommandError{"key down|up CODE"};
-            reply_("ok");
         } else if (cmd == "click") {
             need(2);
             if (!game.window.ClickElement(element(w[1]))) throw CommandError{w[1] + " cannot be clicked now"};
-            reply_("ok");
         } else if (cmd == "select") {
             need(3);
-            if (!game.window.SelectItem(element(w[1]), static_cast<int>(ToInteger(w[2]))))
+            if (!game.window.SelectItem(element(w[1]), Integer<int16_t>(w[2])))
                 throw CommandError{w[1] + " entry cannot be chosen now"};
-            reply_("ok");
         } else if (cmd == "scroll") {
             need(3);
             if (w[2] != "up" && w[2] != "down") throw CommandError{"scroll NAME up|down"};
             if (!game.window.ClickScrollArrow(element(w[1]), w[2] == "up"))
                 throw CommandError{w[1] + " cannot be clicked now"};
-            reply_("ok");
         } else if (cmd == "run") {
             need(2);
-            const long long ms = ToInteger(w[1]);
-            if (ms < 0) throw CommandError{"run takes milliseconds >= 0"};
-            reply_("ok");
-            return static_cast<double>(ms) * 1000.0;
+            waitUs = static_cast<double>(Integer(w[1], 0, options_.maxRunMs, "run")) * 1000.0;
         } else if (cmd == "call") {
             need(2);
-            if (!game.form->CallRoutine(w[1])) throw CommandError{"no routine " + w[1]};
-            reply_("ok");
+            CallRoutine(*game.form, w[1]);
         } else if (cmd == "get") {
             need(2);
-            reply_("ok " + Get(w[1]));
+            reply = "ok " + Get(w[1]);
         } else if (cmd == "set") {
             if (w.size() < 3) throw CommandError{"usage: set NAME VALUE"};
-            const size_t at = line.find(w[1]) + w[1].size();
-            std::string value = line.substr(line.find_first_not_of(" \t", at));
+            std::string value = line.substr(words[2].begin);
             while (!value.empty() && (value.back() == '\r' || value.back() == '\n')) value.pop_back();
             Set(w[1], Unescape(value));
-            reply_("ok");
         } else if (cmd == "pixel") {
             need(3);
-            const long long x = ToInteger(w[1]), y = ToInteger(w[2]);
-            if (x < 0 || y < 0 || x >= ui::kScreenWidth || y >= ui::kScreenHeight) throw CommandError{"outside the window"};
+            const int x = static_cast<int>(Integer(w[1], 0, ui::kScreenWidth - 1, "pixel X"));
+            const int y = static_cast<int>(Integer(w[2], 0, ui::kScreenHeight - 1, "pixel Y"));
             ui::Surface frame(ui::kScreenWidth, ui::kScreenHeight);
             game.window.Compose(frame);
-            reply_("ok " + Hex(frame.At(static_cast<int>(x), static_cast<int>(y))));
+            reply = "ok " + Hex(frame.At(x, y));
         } else if (cmd == "screenshot") {
             need(2);
             ui::Surface frame(ui::kScreenWidth, ui::kScreenHeight);
             game.window.Compose(frame);
-            SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(frame.Pixels().data(), frame.Width(), frame.Height(), 32,
-                                                                frame.Width() * 4, SDL_PIXELFORMAT_RGB888);
-            const int rc = s ? IMG_SavePNG(s, w[1].c_str()) : -1;
-            if (s) SDL_FreeSurface(s);
-            if (rc != 0) throw CommandError{"cannot write " + w[1]};
-            reply_("ok");
+            const auto png = EncodePng(frame);
+            if (!png || !options_.writeFile(w[1], *png)) throw CommandError{"cannot write " + w[1]};
         } else if (cmd == "cues") {
             need(1);
-            std::string out = "ok";
-            for (int c : game.cues) out += " " + std::to_string(c);
+            for (int c : game.cues) reply += " " + std::to_string(c);
             game.cues.clear();
-            reply_(out);
         } else if (cmd == "ascii") {
             need(2);
-            const long long g = ToInteger(w[1]);
-            if (g < 0 || g >= kGridRows) throw CommandError{"grid row 0..29"};
-            reply_("ok " + AsciiRow(static_cast<int>(g)));
+            reply = "ok " + AsciiRow(static_cast<int>(Integer(w[1], 0, kGridRows - 1, "ascii")));
         } else if (cmd == "quit") {
             need(1);
-            reply_("ok");
             quit_ = true;
         } else {
             throw CommandError{"unknown command " + cmd};
         }
+    } catch (const QuitProgram&) {
+        // The game ends at once, unwinding whatever it was running; the command
+        // has done what it was asked.
+        reply_("ok");
+        quit_ = true;
+        throw;
     } catch (const CommandError& e) {
-        reply_("error " + e.message);
+        reply = "error " + e.message;
     } catch (const ui::RuntimeError& e) {
-        reply_("error run-time error " + std::to_string(e.number));
+        reply = "error run-time error " + std::to_string(e.number);
+    } catch (const std::exception& e) {
+        reply = std::string("error ") + e.what();
     }
-    return 0;
+    reply_(reply);
+    return waitUs;
 }
 
 std::string DriverSession::Get(const std::string& name) {
-    std::string value;
-    if (name.find('.') == std::string::npos) {
-        if (game.form->GetVariable(name, &value)) return value;
-        throw CommandError{"no variable " + name};
-    }
+    if (name.find('.') == std::string::npos) return GetVariable(*game.form, name);
     const std::string owner = name.substr(0, name.find('.'));
     const std::string prop = name.substr(name.find('.') + 1);
-    const auto [base, index] = SplitIndex(owner);
-    ui::Element* found = game.window.Find(base, index);
-    if (!found) throw CommandError{"no element " + owner};
-    ui::Element& e = *found;
+    ui::Element& e = ElementNamed(game.window, owner);
     if (prop == "Left") return FormatNumber(e.Left());
     if (prop == "Top") return FormatNumber(e.Top());
     if (prop == "Width") return FormatNumber(e.Width());
     if (prop == "Height") return FormatNumber(e.Height());
     if (prop == "Visible") return Bool(e.Visible());
     if (prop == "Enabled") return Bool(e.Enabled());
-    if (prop == "Caption") return "\"" + Escape(e.Caption()) + "\"";
-    if (prop == "Text") return "\"" + Escape(e.Text()) + "\"";
+    if (prop == "Caption") return Quoted(e.Caption());
+    if (prop == "Text") return Quoted(e.Text());
     if (prop == "ListIndex") return std::to_string(e.ListIndex());
     if (prop == "ListCount") return std::to_string(e.Items().size());
     if (prop.rfind("List(", 0) == 0) {
-        const long long i = ToInteger(prop.substr(5, prop.size() - 6));
-        if (i < 0 || i >= static_cast<long long>(e.Items().size())) throw CommandError{"no entry " + prop};
-        return "\"" + Escape(e.Items()[static_cast<size_t>(i)]) + "\"";
+        const auto list = ParseName(prop);
+        if (!list || list->indexes.size() != 1 || list->indexes[0] < 0 ||
+            list->indexes[0] >= static_cast<int>(e.Items().size()))
+            throw CommandError{"no entry " + prop};
+        return Quoted(e.Items()[static_cast<size_t>(list->indexes[0])]);
     }
     if (prop == "Value") return std::to_string(e.Value());
     if (prop == "Min") return std::to_string(e.Min);
@@ -243,7 +285,7 @@ std::string DriverSession::Get(const std::string& name) {
     if (prop == "BorderStyle") return std::to_string(e.borderStyle);
     if (prop == "BackColor") return Hex(e.backColor);
     if (prop == "ForeColor") return Hex(e.foreColor);
-    if (prop == "FontName") return "\"" + e.font.face + "\"";
+    if (prop == "FontName") return Quoted(e.font.face);
     if (prop == "FontSize") return FormatNumber(e.font.points);
     if (prop == "FontBold") return Bool(e.font.bold);
     if (prop == "Container") return e.Container() ? e.Container()->FullName() : std::string("none");
@@ -253,36 +295,30 @@ std::string DriverSession::Get(const std::string& name) {
 }
 
 void DriverSession::Set(const std::string& name, const std::string& value) {
-    if (name.find('.') == std::string::npos) {
-        if (!game.form->SetVariable(name, value)) throw CommandError{"cannot set " + name + " to " + value};
-        return;
-    }
+    if (name.find('.') == std::string::npos) return SetVariable(*game.form, name, value);
     const std::string owner = name.substr(0, name.find('.'));
     const std::string prop = name.substr(name.find('.') + 1);
-    ui::Element& e = [&]() -> ui::Element& {
-        const auto [base, index] = SplitIndex(owner);
-        ui::Element* found = game.window.Find(base, index);
-        if (!found) throw CommandError{"no element " + owner};
-        return *found;
-    }();
-    auto number = [&] {
-        try {
-            size_t used = 0;
-            const double v = std::stod(value, &used);
-            if (used == value.size()) return v;
-        } catch (...) {
-        }
-        throw CommandError{"not a number: " + value};
+    ui::Element& e = ElementNamed(game.window, owner);
+    // Geometry is given in the container's scale; its limits are in pixels.
+    const ui::Element* container = e.Container();
+    const double perPixel = container && container->pixelScale ? 1.0 : ui::kTwipsPerPixel;
+    auto geometry = [&](double limitPx, bool size) {
+        const auto v = ParseNumber(value);
+        const double limit = limitPx * perPixel;
+        if (!v || *v > limit || *v < (size ? 0.0 : -limit))
+            throw CommandError{prop + " takes a number " + FormatNumber(size ? 0.0 : -limit) + ".." +
+                               FormatNumber(limit)};
+        return *v;
     };
-    if (prop == "Left") e.SetLeft(number());
-    else if (prop == "Top") e.SetTop(number());
-    else if (prop == "Width") e.SetWidth(number());
-    else if (prop == "Height") e.SetHeight(number());
+    if (prop == "Left") e.SetLeft(geometry(kMaxOffsetPx, false));
+    else if (prop == "Top") e.SetTop(geometry(kMaxOffsetPx, false));
+    else if (prop == "Width") e.SetWidth(geometry(kMaxSizePx, true));
+    else if (prop == "Height") e.SetHeight(geometry(kMaxSizePx, true));
     else if (prop == "Visible") e.SetVisible(ParseBool(value));
     else if (prop == "Enabled") e.SetEnabled(ParseBool(value));
     else if (prop == "Caption") e.SetCaption(value);
-    else if (prop == "ListIndex") e.SetListIndex(static_cast<int>(ToInteger(value)));
-    else if (prop == "Value") e.SetValue(static_cast<int>(ToInteger(value)));
+    else if (prop == "ListIndex") e.SetListIndex(Integer<int16_t>(value));
+    else if (prop == "Value") e.SetValue(Integer<int16_t>(value));
     else if (prop == "KeyPreview") game.window.KeyPreview = ParseBool(value);
     else throw CommandError{"cannot set property " + prop};
 }

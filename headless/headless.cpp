@@ -5,6 +5,13 @@
 
 namespace game {
 
+int CueOf(const Form1& form, const uint8_t* image) {
+    for (size_t i = 0; i < form.EmbedSound1.size(); ++i)
+        if (!form.EmbedSound1[i]->MemWav().empty() && form.EmbedSound1[i]->MemWav().data() == image)
+            return static_cast<int>(i);
+    return -1;
+}
+
 HeadlessGame::HeadlessGame(std::filesystem::path settingsFile) : settingsFile_(std::move(settingsFile)) {
     display.current = {640, 480, 32, 60};
     window.Clock = [this] { return NowUs(); };
@@ -36,7 +43,17 @@ void HeadlessGame::RunScript() {
 
 void HeadlessGame::Yield(double remainingUs) {
     RunScript();
-    const double nextTimer = window.RunDueTimers();
+    double nextTimer = -1;
+    // A script step is one moment: timers wait until it is over, or a tick could
+    // start the ride loop inside the step, where no later step could end it.
+    if (!inScript_ && nesting_ < kMaxNesting) {
+        struct Nest {
+            int& depth;
+            explicit Nest(int& d) : depth(++d) {}
+            ~Nest() { --depth; }
+        } nest(nesting_);
+        nextTimer = window.RunDueTimers();
+    }
     if (remainingUs <= 0) return;
     // Give way several times a frame, as a real wait does.
     double step = std::clamp(std::ceil(remainingUs / 2), 1.0, 1000.0);
@@ -47,7 +64,9 @@ void HeadlessGame::Yield(double remainingUs) {
 
 void HeadlessGame::Load() {
     form = std::make_unique<Form1>(Services{window, counter, display, player, *this, *rng, settingsFile_});
-    form->cueLog = &cues;
+    player.onPlay = [this](const uint8_t* image) {
+        if (const int cue = CueOf(*form, image); cue >= 0) cues.push_back(cue);
+    };
     form->Form_Load();
     // The script starts on the finished intro screen, not inside the load handler.
     loaded_ = true;
@@ -63,27 +82,5 @@ int HeadlessGame::Play() {
         return quit.exitStatus;
     }
 }
-
-ScriptedGame::ScriptedGame(std::filesystem::path settingsFile) : game(std::move(settingsFile)) {
-    game.nextStep = [this]() -> std::optional<double> {
-        if (next_ >= steps_.size()) return std::nullopt;
-        return steps_[next_++]();
-    };
-}
-
-ScriptedGame& ScriptedGame::Do(std::function<void(Form1&)> step) {
-    steps_.push_back([this, step] {
-        step(*game.form);
-        return 0.0;
-    });
-    return *this;
-}
-
-ScriptedGame& ScriptedGame::Wait(double ms) {
-    steps_.push_back([ms] { return ms * 1000.0; });
-    return *this;
-}
-
-int ScriptedGame::Play() { return game.Play(); }
 
 } // namespace game

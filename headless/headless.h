@@ -19,6 +19,7 @@ class SilentWavePlayer final : public platform::WavePlayer {
 public:
     bool PlaySoundA(const uint8_t* image, size_t, uint32_t flags) override {
         calls.push_back({image, flags});
+        if (image && onPlay) onPlay(image);
         return image != nullptr;
     }
     struct Call {
@@ -26,7 +27,12 @@ public:
         uint32_t flags;
     };
     std::vector<Call> calls;
+    // Told of every sound started.
+    std::function<void(const uint8_t* image)> onPlay;
 };
+
+// The cue (index of EmbedSound1) whose sound `image` is, or -1.
+int CueOf(const Form1& form, const uint8_t* image);
 
 // The real game window with no display: a virtual clock that moves only while
 // the game waits, and a script that runs whenever the clock reaches the end of
@@ -57,7 +63,12 @@ public:
     platform::MersenneRandom random;
     platform::Random* rng = &random;  // the source the window is built with
     std::unique_ptr<Form1> form;
+    // The cues started, in order (the driver's record).
     std::vector<int> cues;
+
+    // Handlers nest inside every wait, and a ride started during a ride runs
+    // inside it: no play goes this deep, a script could until the stack gave out.
+    static constexpr int kMaxNesting = 32;
 
 private:
     struct ScriptOver {};
@@ -67,22 +78,7 @@ private:
     double runUntilUs_ = 0;
     bool inScript_ = false;
     bool loaded_ = false;
-};
-
-// Runs a script of steps given as lambdas; each returns the virtual
-// microseconds to let pass after it.
-class ScriptedGame {
-public:
-    explicit ScriptedGame(std::filesystem::path settingsFile = "Trakmor_B.spd");
-    ScriptedGame& Do(std::function<void(Form1&)> step);
-    ScriptedGame& Wait(double ms);
-    int Play();
-
-    HeadlessGame game;
-
-private:
-    std::vector<std::function<double()>> steps_;
-    size_t next_ = 0;
+    int nesting_ = 0;
 };
 
 } // namespace game

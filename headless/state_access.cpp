@@ -1,178 +1,180 @@
-// Text access to the game state, for the driver and the tests.
-#include <charconv>
-#include <cstdio>
-#include <limits>
-#include <optional>
-#include <functional>
-#include <map>
+#include "headless/state_access.h"
 
-#include "game/form1.h"
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <map>
 
 namespace game {
 
-namespace {
-
-struct Name {
-    std::string base;
-    std::vector<int> indexes;
-};
-
-// "obstacleGrid(1,4)" -> obstacleGrid, {1, 4}.
-std::optional<Name> ParseName(const std::string& text) {
+std::optional<Name> ParseName(std::string_view text) {
     Name n;
     const size_t open = text.find('(');
-    n.base = text.substr(0, open);
-    if (open == std::string::npos) return n;
+    n.base = std::string(text.substr(0, open));
+    if (n.base.empty()) return std::nullopt;
+    if (open == std::string_view::npos) return n;
     if (text.back() != ')') return std::nullopt;
-    const std::string inner = text.substr(open + 1, text.size() - open - 2);
+    const std::string_view inner = text.substr(open + 1, text.size() - open - 2);
     size_t start = 0;
     while (start <= inner.size()) {
         const size_t comma = std::min(inner.find(',', start), inner.size());
-        int v = 0;
-        auto [ptr, ec] = std::from_chars(inner.data() + start, inner.data() + comma, v);
-        if (ec != std::errc() || ptr != inner.data() + comma) return std::nullopt;
-        n.indexes.push_back(v);
+        const auto v = ParseInteger<int>(inner.substr(start, comma - start));
+        if (!v) return std::nullopt;
+        n.indexes.push_back(*v);
         start = comma + 1;
     }
     return n;
 }
 
-std::optional<long long> ParseInteger(const std::string& text) {
-    long long v = 0;
-    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || ptr != text.data() + text.size()) return std::nullopt;
+std::optional<double> ParseNumber(std::string_view text) {
+    double v = 0;
+#ifdef __EMSCRIPTEN__
+    // The browser build's C++ library has no from_chars for doubles: strtod
+    // then, refusing what from_chars refuses (blanks, a sign of +, hex).
+    if (text.empty() || text.front() == '+' || std::isspace(static_cast<unsigned char>(text.front())) ||
+        text.find_first_of("xXpP") != std::string_view::npos)
+        return std::nullopt;
+    const std::string copy(text);
+    char* end = nullptr;
+    v = std::strtod(copy.c_str(), &end);
+    if (end != copy.c_str() + copy.size() || !std::isfinite(v)) return std::nullopt;
+#else
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || ptr != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
+#endif
     return v;
 }
 
-template <typename T> bool Store(T& field, const std::string& text) {
-    const auto v = ParseInteger(text);
-    if (!v || *v < std::numeric_limits<T>::min() || *v > std::numeric_limits<T>::max()) return false;
+std::string FormatNumber(double v) {
+    if (std::abs(v) < 1e15 && v == std::trunc(v)) return std::to_string(static_cast<long long>(v));
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.15g", v);
+    return buf;
+}
+
+namespace {
+
+// What a variable may hold, for the driver.
+struct Range {
+    long long min, max;
+};
+constexpr Range kInt16{std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()};
+// Every speed value indexes the gear table and divides.
+constexpr Range kSpeed{1, 32};
+// Any signed integer of 32 bits serves the score counters; within it their
+// sums and a lifetime of increments stay far inside 64 bits.
+constexpr Range kScore{std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()};
+
+template <typename T> void Store(T& field, std::string_view name, std::string_view text, Range range) {
+    const auto v = ParseInteger<long long>(text);
+    if (!v || *v < range.min || *v > range.max)
+        throw CommandError{std::string(name) + " takes a whole number " + std::to_string(range.min) + ".." +
+                           std::to_string(range.max)};
     field = static_cast<T>(*v);
+}
+
+Name Parsed(std::string_view text) {
+    auto name = ParseName(text);
+    if (!name) throw CommandError{"bad name " + std::string(text)};
+    return *name;
+}
+
+// The one index of a one-dimensional array, or the two of obstacleGrid, within bounds.
+bool Indexes(const Name& n, std::initializer_list<int> sizes) {
+    if (n.indexes.size() != sizes.size()) return false;
+    size_t i = 0;
+    for (int size : sizes) {
+        if (n.indexes[i] < 0 || n.indexes[i] >= size) return false;
+        ++i;
+    }
     return true;
+}
+
+using Short = int16_t GameState::*;
+using Score = int64_t GameState::*;
+
+const std::map<std::string, Short, std::less<>>& Shorts() {
+    static const std::map<std::string, Short, std::less<>> shorts = {
+        {"gameRunning", &GameState::gameRunning}, {"speed", &GameState::speed},
+        {"minSpeed", &GameState::minSpeed}, {"maxSpeed", &GameState::maxSpeed},
+        {"damage", &GameState::damage}, {"carX", &GameState::carX},
+        {"steerDirection", &GameState::steerDirection}, {"steerKeys", &GameState::steerKeys},
+        {"carXLatest", &GameState::carXLatest}, {"carXPrevious", &GameState::carXPrevious},
+        {"carGridRow", &GameState::carGridRow}, {"scrollPixels", &GameState::scrollPixels},
+        {"genRoadColumn", &GameState::genRoadColumn}, {"genRoadDirection", &GameState::genRoadDirection},
+        {"genRowPhase", &GameState::genRowPhase},
+    };
+    return shorts;
+}
+
+const std::map<std::string, Score, std::less<>>& Scores() {
+    static const std::map<std::string, Score, std::less<>> scores = {
+        {"roadScore", &GameState::roadScore}, {"bagCount", &GameState::bagCount},
+        {"bagPoints", &GameState::bagPoints}, {"rabbitCount", &GameState::rabbitCount},
+        {"rabbitPoints", &GameState::rabbitPoints},
+    };
+    return scores;
+}
+
+Range RangeOf(std::string_view name) {
+    if (name == "speed" || name == "minSpeed" || name == "maxSpeed") return kSpeed;
+    if (name == "carGridRow") return {0, kGridRows - 1};
+    return kInt16;
 }
 
 } // namespace
 
-bool Form1::GetVariable(const std::string& text, std::string* value) const {
-    const auto name = ParseName(text);
-    if (!name) return false;
-    auto in = [&](size_t i, int size) { return name->indexes.size() > i && name->indexes[i] >= 0 && name->indexes[i] < size; };
-    const std::string& b = name->base;
-    if (name->indexes.empty()) {
-        static const std::map<std::string, std::function<std::string(const Form1&)>> scalars = {
-            {"gameRunning", [](const Form1& f) { return std::to_string(f.gameRunning); }},
-            {"speed", [](const Form1& f) { return std::to_string(f.speed); }},
-            {"minSpeed", [](const Form1& f) { return std::to_string(f.minSpeed); }},
-            {"maxSpeed", [](const Form1& f) { return std::to_string(f.maxSpeed); }},
-            {"damage", [](const Form1& f) { return std::to_string(f.damage); }},
-            {"roadScore", [](const Form1& f) { return std::to_string(f.roadScore); }},
-            {"bagCount", [](const Form1& f) { return std::to_string(f.bagCount); }},
-            {"bagPoints", [](const Form1& f) { return std::to_string(f.bagPoints); }},
-            {"rabbitCount", [](const Form1& f) { return std::to_string(f.rabbitCount); }},
-            {"rabbitPoints", [](const Form1& f) { return std::to_string(f.rabbitPoints); }},
-            {"carX", [](const Form1& f) { return std::to_string(f.carX); }},
-            {"steerDirection", [](const Form1& f) { return std::to_string(f.steerDirection); }},
-            {"steerKeys", [](const Form1& f) { return std::to_string(f.steerKeys); }},
-            {"carXLatest", [](const Form1& f) { return std::to_string(f.carXLatest); }},
-            {"carXPrevious", [](const Form1& f) { return std::to_string(f.carXPrevious); }},
-            {"steerTick", [](const Form1& f) { return std::to_string(f.steerTick); }},
-            {"carGridRow", [](const Form1& f) { return std::to_string(f.carGridRow); }},
-            {"scrollPixels", [](const Form1& f) { return std::to_string(f.scrollPixels); }},
-            {"genRoadColumn", [](const Form1& f) { return std::to_string(f.genRoadColumn); }},
-            {"genRoadDirection", [](const Form1& f) { return std::to_string(f.genRoadDirection); }},
-            {"genRowPhase", [](const Form1& f) { return std::to_string(f.genRowPhase); }},
-            {"speedFactor", [](const Form1& f) { return FormatNumber(f.speedFactor); }},
-            {"frameTimer", [](const Form1& f) { return std::string(f.frameTimer ? "-1" : "0"); }},
-        };
-        const auto it = scalars.find(b);
-        if (it == scalars.end()) return false;
-        *value = it->second(*this);
-        return true;
+std::string GetVariable(const Form1& f, std::string_view text) {
+    const Name n = Parsed(text);
+    const std::string& b = n.base;
+    if (n.indexes.empty()) {
+        if (auto it = Shorts().find(b); it != Shorts().end()) return std::to_string(f.*(it->second));
+        if (auto it = Scores().find(b); it != Scores().end()) return std::to_string(f.*(it->second));
+        if (b == "steerTick") return std::to_string(f.steerTick);
+        if (b == "speedFactor") return FormatNumber(f.speedFactor);
+        if (b == "frameTimer") return f.frameTimer ? "-1" : "0";
+    } else if (b == "roadColumn" && Indexes(n, {kGridRows})) {
+        return std::to_string(f.roadColumn[n.indexes[0]]);
+    } else if (b == "gearOfSpeed" && Indexes(n, {static_cast<int>(f.gearOfSpeed.size())})) {
+        return std::to_string(f.gearOfSpeed[n.indexes[0]]);
+    } else if (b == "sceneryTaken" && Indexes(n, {kColumns})) {
+        return std::to_string(f.sceneryTaken[n.indexes[0]]);
+    } else if (b == "obstacleGrid" && Indexes(n, {4, kGridRows})) {
+        return std::to_string(f.obstacleGrid[n.indexes[0]][n.indexes[1]]);
     }
-    if (b == "roadColumn" && name->indexes.size() == 1 && in(0, kGridRows)) {
-        *value = std::to_string(roadColumn[name->indexes[0]]);
-    } else if (b == "gearOfSpeed" && name->indexes.size() == 1 && in(0, 33)) {
-        *value = std::to_string(gearOfSpeed[name->indexes[0]]);
-    } else if (b == "sceneryTaken" && name->indexes.size() == 1 && in(0, kColumns)) {
-        *value = std::to_string(sceneryTaken[name->indexes[0]]);
-    } else if (b == "obstacleGrid" && name->indexes.size() == 2 && in(0, 4) && in(1, kGridRows)) {
-        *value = std::to_string(obstacleGrid[name->indexes[0]][name->indexes[1]]);
-    } else {
-        return false;
-    }
-    return true;
+    throw CommandError{"no variable " + std::string(text)};
 }
 
-bool Form1::SetVariable(const std::string& text, const std::string& value) {
-    const auto name = ParseName(text);
-    if (!name) return false;
-    auto in = [&](size_t i, int size) { return name->indexes.size() > i && name->indexes[i] >= 0 && name->indexes[i] < size; };
-    const std::string& b = name->base;
-    if (name->indexes.empty()) {
-        // speed indexes the gear table: only its valid values are taken.
-        if (b == "speed") {
-            const auto v = ParseInteger(value);
-            if (!v || *v < 0 || *v > 32) return false;
-            speed = static_cast<int16_t>(*v);
-            return true;
-        }
-        if (b == "maxSpeed" || b == "minSpeed") {
-            const auto v = ParseInteger(value);
-            if (!v || *v < 0 || *v > 32) return false;
-            (b == "maxSpeed" ? maxSpeed : minSpeed) = static_cast<int16_t>(*v);
-            return true;
-        }
-        if (b == "carGridRow") {
-            const auto v = ParseInteger(value);
-            if (!v || *v < 0 || *v >= kGridRows) return false;
-            carGridRow = static_cast<int16_t>(*v);
-            return true;
-        }
+void SetVariable(Form1& f, std::string_view text, std::string_view value) {
+    const Name n = Parsed(text);
+    const std::string& b = n.base;
+    if (n.indexes.empty()) {
+        if (auto it = Shorts().find(b); it != Shorts().end()) return Store(f.*(it->second), b, value, RangeOf(b));
+        if (auto it = Scores().find(b); it != Scores().end()) return Store(f.*(it->second), b, value, kScore);
+        if (b == "steerTick") return Store(f.steerTick, b, value, {0, 255});
         if (b == "speedFactor") {
-            try {
-                size_t used = 0;
-                const double v = std::stod(value, &used);
-                if (used != value.size() || !(v > 0)) return false;
-                speedFactor = v;
-                return true;
-            } catch (...) {
-                return false;
-            }
+            const auto v = ParseNumber(value);
+            if (!v || !(*v > 0) || *v > kMaxSpeedFactor)
+                throw CommandError{"speedFactor takes a number above 0, up to 5"};
+            f.speedFactor = *v;
+            return;
         }
-        static const std::map<std::string, int16_t GameState::*> shorts = {
-            {"gameRunning", &GameState::gameRunning}, {"damage", &GameState::damage},
-            {"carX", &GameState::carX}, {"steerDirection", &GameState::steerDirection},
-            {"steerKeys", &GameState::steerKeys}, {"carXLatest", &GameState::carXLatest},
-            {"carXPrevious", &GameState::carXPrevious}, {"scrollPixels", &GameState::scrollPixels},
-            {"genRoadColumn", &GameState::genRoadColumn}, {"genRoadDirection", &GameState::genRoadDirection},
-            {"genRowPhase", &GameState::genRowPhase},
-        };
-        static const std::map<std::string, int64_t GameState::*> longs = {
-            {"roadScore", &GameState::roadScore}, {"bagCount", &GameState::bagCount},
-            {"bagPoints", &GameState::bagPoints}, {"rabbitCount", &GameState::rabbitCount},
-            {"rabbitPoints", &GameState::rabbitPoints},
-        };
-        if (auto it = shorts.find(b); it != shorts.end()) return Store(this->*(it->second), value);
-        if (auto it = longs.find(b); it != longs.end()) return Store(this->*(it->second), value);
-        if (b == "steerTick") return Store(steerTick, value);
-        return false;
-    }
-    if (b == "roadColumn" && name->indexes.size() == 1 && in(0, kGridRows))
-        return Store(roadColumn[name->indexes[0]], value);
-    if (b == "sceneryTaken" && name->indexes.size() == 1 && in(0, kColumns))
-        return Store(sceneryTaken[name->indexes[0]], value);
-    if (b == "obstacleGrid" && name->indexes.size() == 2 && in(0, 4) && in(1, kGridRows)) {
-        const auto v = ParseInteger(value);
+    } else if (b == "roadColumn" && Indexes(n, {kGridRows})) {
+        return Store(f.roadColumn[n.indexes[0]], b, value, kInt16);
+    } else if (b == "sceneryTaken" && Indexes(n, {kColumns})) {
+        return Store(f.sceneryTaken[n.indexes[0]], b, value, kInt16);
+    } else if (b == "obstacleGrid" && Indexes(n, {4, kGridRows})) {
         // A column of 0 (none) or 1..20.
-        if (!v || *v < 0 || *v > kColumns) return false;
-        obstacleGrid[name->indexes[0]][name->indexes[1]] = static_cast<int16_t>(*v);
-        return true;
+        return Store(f.obstacleGrid[n.indexes[0]][n.indexes[1]], b, value, {0, kColumns});
     }
-    return false;
+    throw CommandError{"cannot set " + std::string(text)};
 }
 
-bool Form1::CallRoutine(const std::string& name) {
-    static const std::map<std::string, void (Form1::*)()> routines = {
+void CallRoutine(Form1& f, std::string_view name) {
+    static const std::map<std::string, void (Form1::*)(), std::less<>> routines = {
         {"Form_Load", &Form1::Form_Load}, {"NewGame", &Form1::NewGame}, {"ShowStatus", &Form1::ShowStatus},
         {"Timer2_timer", &Form1::Timer2_timer}, {"CheckCollisions", &Form1::CheckCollisions},
         {"DrawSprites", &Form1::DrawSprites}, {"Command1_Click", &Form1::Command1_Click},
@@ -183,16 +185,28 @@ bool Form1::CallRoutine(const std::string& name) {
         {"LoadSpeed", &Form1::LoadSpeed},
     };
     const auto it = routines.find(name);
-    if (it == routines.end()) return false;
-    (this->*(it->second))();
-    return true;
+    if (it == routines.end()) throw CommandError{"no routine " + std::string(name)};
+    if (it->second == &Form1::Timer2_timer && f.gameRunning)
+        throw CommandError{"Timer2_timer would run the ride loop inside the command; Timer2 runs it"};
+    (f.*(it->second))();
 }
 
-std::string FormatNumber(double v) {
-    if (v == static_cast<double>(static_cast<long long>(v))) return std::to_string(static_cast<long long>(v));
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.15g", v);
-    return buf;
+bool Form1::GetVariable(const std::string& name, std::string* value) const {
+    try {
+        *value = game::GetVariable(*this, name);
+        return true;
+    } catch (const CommandError&) {
+        return false;
+    }
+}
+
+bool Form1::SetVariable(const std::string& name, const std::string& value) {
+    try {
+        game::SetVariable(*this, name, value);
+        return true;
+    } catch (const CommandError&) {
+        return false;
+    }
 }
 
 } // namespace game

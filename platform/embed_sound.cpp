@@ -63,6 +63,9 @@ bool EmbedSound::PlaySound() {
         if (MemWav_.empty()) return false;
         player_.PlaySoundA(MemWav_.data(), MemWav_.size(), flags);
         return true;
+    } catch (const ProgramExit&) {
+        // A quit handled among the events let run above: not an error of ours.
+        throw;
     } catch (...) {
         return false;
     }

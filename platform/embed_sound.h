@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/event_pump.h"
+#include "platform/program_exit.h"
 #include "platform/property_bag.h"
 #include "platform/runtime_error.h"
 #include "platform/wave_player.h"

@@ -282,7 +282,7 @@ protected:
     void SetUp() override {
         form = std::make_unique<game::Form1>(
             game::Services{window, counter, display, player, pump, random, dir.path() / "Trakmor_B.spd"});
-        form->cueLog = &cues;
+        player.onPlay = [this](const uint8_t* image) { cues.push_back(game::CueOf(*form, image)); };
         form->Form_Load();
         f = form.get();
         ASSERT_TRUE(window.ClickElement(f->Command1));

@@ -4,12 +4,15 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fstream>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/fake_wave_player.h"
+#include "platform/program_exit.h"
 
 namespace fs = std::filesystem;
 using platform::EmbedSound;
@@ -24,7 +27,9 @@ public:
     void Yield(double) override {
         callsSeenAtYield.push_back(player_.calls.size());
         if (throwOnYield) throw std::runtime_error("handler failed");
+        if (onYield) onYield();
     }
+    std::function<void()> onYield;
     std::vector<size_t> callsSeenAtYield;  // player calls made before each DoEvents
     bool throwOnYield = false;
 
@@ -159,6 +164,28 @@ TEST_F(EmbedSoundTest, AnyFailureGivesFalse) {
     pump.throwOnYield = true;
     EXPECT_FALSE(sound->PlaySound());
     EXPECT_EQ(player.calls.size(), 1u);  // the failing handler came before the play
+}
+
+TEST_F(EmbedSoundTest, AQuitAmongTheEventsEndsTheProgramAndEveryErrorStillGivesFalse) {
+    const auto sound = Loaded(GameRecord(Pattern(10)));
+    pump.onYield = [] { throw platform::ProgramExit{3}; };
+    try {
+        sound->PlaySound();
+        ADD_FAILURE() << "PlaySound kept the program going";
+    } catch (const platform::ProgramExit& quit) {
+        EXPECT_EQ(quit.exitStatus, 3);
+    }
+    EXPECT_TRUE(player.calls.empty());
+    const std::vector<std::function<void()>> failures = {
+        [] { throw platform::RuntimeError{9}; }, [] { throw std::bad_alloc(); },
+        [] { throw std::out_of_range("index"); }, [] { throw 13; }};
+    for (const auto& failure : failures) {
+        pump.onYield = failure;
+        EXPECT_FALSE(sound->PlaySound());
+    }
+    EXPECT_TRUE(player.calls.empty());
+    pump.onYield = nullptr;
+    EXPECT_TRUE(sound->PlaySound());
 }
 
 TEST_F(EmbedSoundTest, NoStopDropsASecondSoundWhileOnePlays) {

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <functional>
 #include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -61,6 +63,72 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// Steps run where the player's events would: inside the game's waits. Each
+// step says how many virtual microseconds to let pass before the next one.
+class Script {
+public:
+    explicit Script(game::HeadlessGame& game) : game_(game) {
+        game_.nextStep = [this]() -> std::optional<double> { return Next(); };
+    }
+    Script& Do(std::function<void()> fn) {
+        steps_.push_back([fn](bool&) {
+            fn();
+            return 0.0;
+        });
+        return *this;
+    }
+    Script& Wait(double us) {
+        steps_.push_back([us](bool&) { return us; });
+        return *this;
+    }
+    // Looks every pollUs until done() holds.
+    Script& Until(std::function<bool()> done, double pollUs = 1000, double limitUs = 60e6) {
+        auto since = std::make_shared<double>(-1);
+        steps_.push_back([this, done, pollUs, limitUs, since](bool& again) {
+            if (*since < 0) *since = game_.NowUs();
+            if (done()) {
+                *since = -1;
+                return 0.0;
+            }
+            if (game_.NowUs() - *since > limitUs) {
+                ADD_FAILURE() << "gave up waiting at step " << next_;
+                abandoned_ = true;
+                return 0.0;
+            }
+            again = true;
+            return pollUs;
+        });
+        return *this;
+    }
+    // Plays the game to the end of the script; its exit status.
+    int Play() {
+        const int status = game_.Play();
+        EXPECT_FALSE(abandoned_);
+        EXPECT_EQ(next_, steps_.size()) << "the script did not run to its end";
+        return status;
+    }
+    // Plays the game until a step quits it; its exit status.
+    int PlayToQuit() {
+        const int status = game_.Play();
+        EXPECT_LT(next_, steps_.size()) << "the game did not quit";
+        return status;
+    }
+
+private:
+    std::optional<double> Next() {
+        if (abandoned_ || next_ >= steps_.size()) return std::nullopt;
+        bool again = false;
+        const double wait = steps_[next_](again);
+        if (!again) ++next_;
+        return wait;
+    }
+
+    game::HeadlessGame& game_;
+    std::vector<std::function<double(bool&)>> steps_;
+    size_t next_ = 0;
+    bool abandoned_ = false;
 };
 
 // The real game window, loaded and on its intro screen, with no display.

@@ -64,61 +64,66 @@ TEST_F(MenuTest, QuitDoesNotSaveTheSpeed) {
 
 TEST(MenuInALoop, QuitEndsTheProgramFromInsideTheRide) {
     testing_support::TempDir dir;
-    game::ScriptedGame sg(dir.path() / "Trakmor_B.spd");
+    game::HeadlessGame game(dir.path() / "Trakmor_B.spd");
+    game.Load();
+    game::Form1& f = *game.form;
+    testing_support::Script script(game);
     bool ranAfterQuit = false;
     size_t calls = 0;
-    sg.Do([](game::Form1& f) { EXPECT_TRUE(f.window.ClickElement(f.Command1)); })
-        .Wait(75)
-        .Do([&](game::Form1& f) {
+    script.Do([&] { EXPECT_TRUE(f.window.ClickElement(f.Command1)); })
+        .Wait(75000)
+        .Do([&] {
             f.window.OnKeyDown(kQ);
             f.window.OnKeyDown(kEscape);
-            calls = sg.game.player.calls.size();
+            calls = game.player.calls.size();
         })
-        .Wait(5)
-        .Do([](game::Form1& f) { EXPECT_TRUE(f.window.ClickElement(f.Command4)); })
-        .Do([&](game::Form1&) { ranAfterQuit = true; });
-    EXPECT_EQ(sg.Play(), 0);
+        .Wait(5000)
+        .Do([&] { EXPECT_TRUE(f.window.ClickElement(f.Command4)); })
+        .Do([&] { ranAfterQuit = true; });
+    EXPECT_EQ(script.PlayToQuit(), 0);
     EXPECT_FALSE(ranAfterQuit);
-    game::Form1& f = *sg.game.form;
     EXPECT_EQ(f.gameRunning, game::kFalse);
     EXPECT_EQ(f.frameTimer, nullptr);
-    ASSERT_EQ(sg.game.player.calls.size(), calls + 5);
-    EXPECT_EQ(sg.game.display.current.bits, 32u);
+    ASSERT_EQ(game.player.calls.size(), calls + 5);
+    EXPECT_EQ(game.display.current.bits, 32u);
 }
 
 TEST(MenuInALoop, NewGameEndsTheRideAndItsLoop) {
     testing_support::TempDir dir;
-    game::ScriptedGame sg(dir.path() / "Trakmor_B.spd");
+    game::HeadlessGame game(dir.path() / "Trakmor_B.spd");
     testing_support::ScriptedRandom straight;
     straight.fallback = 0.4;
-    sg.game.rng = &straight;
-    sg.Do([](game::Form1& f) { EXPECT_TRUE(f.window.ClickElement(f.Command1)); })
-        .Wait(75)
-        .Do([](game::Form1& f) {
+    game.rng = &straight;
+    game.Load();
+    game::Form1& f = *game.form;
+    testing_support::Script script(game);
+    script.Do([&] { EXPECT_TRUE(f.window.ClickElement(f.Command1)); })
+        .Wait(75000)
+        .Do([&] {
             f.window.OnKeyDown(kQ);
             f.window.OnKeyDown(kEscape);
         })
-        .Wait(5)
-        .Do([](game::Form1& f) {
+        .Wait(5000)
+        .Do([&] {
             EXPECT_TRUE(f.window.ClickElement(f.Command3));
             EXPECT_EQ(f.gameRunning, game::kFalse);
             EXPECT_TRUE(f.Picture4.Visible());
             EXPECT_FALSE(f.Picture2.Visible());
             EXPECT_TRUE(f.Skill.Enabled());
         })
-        .Wait(100)
-        .Do([](game::Form1& f) {
+        .Wait(100000)
+        .Do([&] {
             // The loop has left: its last pass only started the frame timer.
             EXPECT_EQ(f.frameTimer->TimeElapsed(1000000), 0);
             f.gameRunning = game::kTrue;
             f.speed = 4;
         })
-        .Wait(100)
-        .Do([](game::Form1& f) {
+        .Wait(100000)
+        .Do([&] {
             EXPECT_DOUBLE_EQ(f.Picturex[0]->Top(), 0);
             EXPECT_DOUBLE_EQ(f.Picturex[1]->Top(), 0);
         });
-    EXPECT_EQ(sg.Play(), 0);
+    EXPECT_EQ(script.Play(), 0);
 }
 
 TEST_F(MenuTest, SkillSetsTheGearLimitsOnly) {

@@ -122,63 +122,7 @@ TEST_F(RideStartTest, TwoTilesInOneRowTakeTheNextFreeColumn) {
 // ---------------------------------------------------------------------------
 // The game loop, on the virtual clock.
 
-// Steps run where the player's events would: inside the game's waits. Each
-// step returns the virtual microseconds to let pass before the next one.
-class Script {
-public:
-    explicit Script(game::HeadlessGame& game) : game_(game) {
-        game_.nextStep = [this]() -> std::optional<double> { return Next(); };
-    }
-    Script& Do(std::function<void()> fn) {
-        steps_.push_back([fn](bool&) {
-            fn();
-            return 0.0;
-        });
-        return *this;
-    }
-    Script& Wait(double us) {
-        steps_.push_back([us](bool&) { return us; });
-        return *this;
-    }
-    // Looks every pollUs until done() holds.
-    Script& Until(std::function<bool()> done, double pollUs = 1000, double limitUs = 60e6) {
-        auto since = std::make_shared<double>(-1);
-        steps_.push_back([this, done, pollUs, limitUs, since](bool& again) {
-            if (*since < 0) *since = game_.NowUs();
-            if (done()) {
-                *since = -1;
-                return 0.0;
-            }
-            if (game_.NowUs() - *since > limitUs) {
-                ADD_FAILURE() << "gave up waiting at step " << next_;
-                abandoned_ = true;
-                return 0.0;
-            }
-            again = true;
-            return pollUs;
-        });
-        return *this;
-    }
-    void Play() {
-        game_.Play();
-        EXPECT_FALSE(abandoned_);
-        EXPECT_EQ(next_, steps_.size()) << "the script did not run to its end";
-    }
-
-private:
-    std::optional<double> Next() {
-        if (abandoned_ || next_ >= steps_.size()) return std::nullopt;
-        bool again = false;
-        const double wait = steps_[next_](again);
-        if (!again) ++next_;
-        return wait;
-    }
-
-    game::HeadlessGame& game_;
-    std::vector<std::function<double(bool&)>> steps_;
-    size_t next_ = 0;
-    bool abandoned_ = false;
-};
+using testing_support::Script;
 
 class RideLoopTest : public ::testing::Test {
 protected:

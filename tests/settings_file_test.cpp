@@ -1,53 +1,25 @@
+#include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "game/settings_file.h"
-#include "game_fixture.h"
+#include "settings_test_support.h"
 
-using testing_support::GameTest;
+using settings_support::AsOrdinaryUser;
+using settings_support::ReadFile;
+using settings_support::SettingsFileTest;
+using settings_support::WriteFile;
 using testing_support::TempDir;
 
 namespace {
 
 namespace fs = std::filesystem;
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-class SettingsFileTest : public GameTest {
-protected:
-    fs::path File() const { return dir.path() / "Trakmor_B.spd"; }
-    void Save() {
-        f->Picture2.Show();
-        ASSERT_TRUE(game.window.ClickElement(f->Command2));
-    }
-    // The speed setting in force: spinner, caption and factor agree.
-    void ExpectSpeed(int speed) {
-        EXPECT_EQ(f->VScrollbar1.Value(), 501 - speed);
-        EXPECT_EQ(f->sp.Caption(), std::to_string(speed));
-        EXPECT_DOUBLE_EQ(f->speedFactor, speed / 100.0);
-    }
-    std::vector<std::string> DirEntries() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(dir.path())) names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-};
 
 TEST_F(SettingsFileTest, SaveWritesTheRawSpinnerValueAndALineEnd) {
     Save();
@@ -150,38 +122,34 @@ TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileWhole) {
     f->VScrollbar1.SetValue(301);
     Save();
     ASSERT_EQ(ReadFile(File()), "301\r\n");
-    // The new file cannot be opened.
-    fs::create_directory(dir.path() / "Trakmor_B.spd.new");
+    // The new file cannot be written whole: no file may grow past 2 bytes.
+    struct rlimit limit {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit before = limit;
+    limit.rlim_cur = 2;
+    struct sigaction ignore {}, was {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGXFSZ, &ignore, &was);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
     f->VScrollbar1.SetValue(1);
     Save();
+    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &before), 0);
+    sigaction(SIGXFSZ, &was, nullptr);
     EXPECT_EQ(ReadFile(File()), "301\r\n");
+    EXPECT_EQ(DirEntries(), std::vector<std::string>{"Trakmor_B.spd"});
     ExpectSpeed(500);
     f->NewGame();
     ExpectSpeed(200);
 }
 
-// Permissions do not hold for root: a test run as root plays an ordinary user
-// for the file operations that must be refused.
-class AsOrdinaryUser {
-public:
-    AsOrdinaryUser() : wasRoot_(geteuid() == 0) {
-        if (wasRoot_) {
-            EXPECT_EQ(seteuid(65534), 0);
-        }
-    }
-    ~AsOrdinaryUser() {
-        if (wasRoot_) {
-            EXPECT_EQ(seteuid(0), 0);
-        }
-    }
-
-private:
-    bool wasRoot_;
-};
-
 TEST_F(SettingsFileTest, SaveIntoAReadOnlyFolderChangesNothing) {
     f->VScrollbar1.SetValue(301);
     Save();
+    // Neither the folder nor the file can be written (a writable file in such
+    // a folder is saved in place, see SettingsSaveTest).
+    settings_support::GiveToPlayer(dir.path());
+    settings_support::GiveToPlayer(File());
+    fs::permissions(File(), fs::perms::owner_read);
     fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
     f->VScrollbar1.SetValue(1);
     {

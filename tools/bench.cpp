@@ -1,32 +1,79 @@
-// trakmor-bench: the real game loop on the real clock, with no display.
-// Prints the achieved scroll rate, the processor time and the cost of drawing,
-// each beside its yardstick measured in the same run. Not a test.
+// trakmor-bench: the real game loop on the real clock. Prints the achieved
+// scroll rate, the processor time, how late frames end and how soon a key is
+// handled, each beside a busy-wait yardstick measured in the same run; with
+// --window, presents per second in a real window at each scale. Not a test.
+//
+//   trakmor-bench [seconds] [--load N] [--window 1,2,3,4[,fs]]
 #include <SDL.h>
+#include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
+#include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
+#include "app/desktop/sdl_host.h"
 #include "game/form1.h"
 #include "headless/headless.h"
 #include "platform/fake_display_driver.h"
 #include "platform/sdl/sdl_counter.h"
-#include "app/desktop/sdl_host.h"
 
 namespace {
 
 double CpuSeconds() {
     rusage u{};
-    getrusage(RUSAGE_SELF, &u);
+    getrusage(RUSAGE_SELF, &u);  // every thread of the process
     return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
            static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
 double WallSeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+double WallUs() { return WallSeconds() * 1e6; }
+
+std::string LoadAverage() {
+    char buf[64] = {};
+    if (FILE* f = std::fopen("/proc/loadavg", "r")) {
+        if (!std::fgets(buf, sizeof buf, f)) buf[0] = 0;
+        std::fclose(f);
+    }
+    std::string s(buf);
+    const size_t cut = s.find(' ', s.find(' ', s.find(' ') + 1) + 1);
+    return s.substr(0, cut);
+}
+
+// Competing work: processes that only spin, started before SDL so that they
+// share nothing with the game but the processors.
+std::vector<pid_t> StartLoad(int n) {
+    std::vector<pid_t> pids;
+    for (int i = 0; i < n; ++i) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            volatile unsigned long spin = 0;
+            for (;;) spin = spin + 1;
+        }
+        if (pid > 0) pids.push_back(pid);
+    }
+    return pids;
+}
+
+void StopLoad(const std::vector<pid_t>& pids) {
+    for (const pid_t pid : pids) kill(pid, SIGKILL);
+    for (const pid_t pid : pids) waitpid(pid, nullptr, 0);
 }
 
 // A straight road without scenery or obstacles: the pace is then the loop's alone.
@@ -36,33 +83,69 @@ public:
     void Reseed() override {}
 };
 
-// Gives way through the real host; ends the ride when the measured stretch is over,
-// or waits without sleeping for the busy-wait yardstick.
+double Percentile(std::vector<float> v, double q) {
+    if (v.empty()) return 0;
+    const size_t k = std::min(v.size() - 1, static_cast<size_t>(q * static_cast<double>(v.size())));
+    std::nth_element(v.begin(), v.begin() + static_cast<long>(k), v.end());
+    return v[k];
+}
+
+// Gives way through the real host, or waits without sleeping for the busy-wait
+// yardstick; ends the ride when the measured stretch is over. Notes when each
+// frame began (from what the loop says it still has to wait) to tell how late
+// each frame ended.
 class BenchPump final : public platform::EventPump {
 public:
     explicit BenchPump(platform::SdlHost& h) : host(h) {}
     void Yield(double remainingUs) override {
-        if (busy) {
-            SDL_PumpEvents();
-        } else {
-            host.Yield(remainingUs);
+        const double now = WallUs();
+        if (form) {
+            const double written = form->FrameMicroseconds();
+            const double start = now - (written - remainingUs);
+            if (remainingUs > 0 && start > frameStart + written / 2) {
+                if (frameStart > 0) late.push_back(static_cast<float>(start - frameStart - written));
+                frameStart = start;
+            }
         }
+        if (busy) SDL_PumpEvents();
+        else host.Yield(remainingUs);
         if (form && WallSeconds() >= endAt) form->gameRunning = game::kFalse;
     }
     platform::SdlHost& host;
     game::Form1* form = nullptr;
     double endAt = 0;
     bool busy = false;
+    double frameStart = 0;
+    std::vector<float> late;
 };
 
 struct Run {
     double ratio = 0;
     double cpu = 0;
+    double presentsPerS = 0;
+    std::vector<float> late;
+    std::vector<float> costs;
+    // Sums behind the figures, for runs made of several stretches.
+    double scrolled = 0, wanted = 0, wall = 0, cpuSeconds = 0, presents = 0;
+    double pollUs = 0;
+    void Add(const Run& r) {
+        if (r.pollUs > 0) pollUs = r.pollUs;
+        scrolled += r.scrolled;
+        wanted += r.wanted;
+        wall += r.wall;
+        cpuSeconds += r.cpuSeconds;
+        presents += r.presents;
+        late.insert(late.end(), r.late.begin(), r.late.end());
+        costs.insert(costs.end(), r.costs.begin(), r.costs.end());
+        ratio = scrolled / wanted;
+        cpu = cpuSeconds / wall;
+        presentsPerS = presents / wall;
+    }
 };
 
 Run Ride(game::Form1& f, BenchPump& pump, int gear, int setting, bool busy, double seconds) {
     f.NewGame();
-    f.VScrollbar1.SetValue(501 - setting);
+    f.VScrollbar1.SetValue(static_cast<int16_t>(501 - setting));
     f.Command1_Click();
     f.speed = static_cast<int16_t>(1 << gear);
     f.minSpeed = f.speed;
@@ -71,26 +154,140 @@ Run Ride(game::Form1& f, BenchPump& pump, int gear, int setting, bool busy, doub
     const double topsBefore = f.Picturex[0]->Top() + f.Picturex[1]->Top();
     const int64_t scoreBefore = f.roadScore;
     pump.busy = busy;
+    pump.frameStart = 0;
+    pump.late.clear();
+    pump.late.reserve(20000);
+    Run run;
+    run.costs.reserve(2000);
+    pump.host.LogPresentCosts(&run.costs);
+    const uint64_t presentsBefore = pump.host.GetStats().presents;
     const double wall0 = WallSeconds(), cpu0 = CpuSeconds();
     pump.endAt = wall0 + seconds;
     f.Timer2_timer();
     const double wall = WallSeconds() - wall0, cpu = CpuSeconds() - cpu0;
+    pump.host.LogPresentCosts(nullptr);
     const double tops = f.Picturex[0]->Top() + f.Picturex[1]->Top();
     const double scrolled = (tops - topsBefore + 960.0 * static_cast<double>(f.roadScore - scoreBefore)) / 2;
     const double written = 20.0 * (1 << gear) * (setting / 100.0);
-    return Run{scrolled / wall / written, cpu / wall};
+    run.scrolled = scrolled;
+    run.wanted = written * wall;
+    run.wall = wall;
+    run.cpuSeconds = cpu;
+    run.presents = static_cast<double>(pump.host.GetStats().presents - presentsBefore);
+    run.ratio = scrolled / run.wanted;
+    run.cpu = cpu / wall;
+    run.presentsPerS = run.presents / wall;
+    run.late = std::move(pump.late);
+    if (!busy) run.pollUs = pump.host.GetStats().pollUs;
+    return run;
 }
+
+// The game and the busy-wait in turns of half a second, so that both meet the
+// same competing work on a shared machine.
+std::pair<Run, Run> RideBoth(game::Form1& f, BenchPump& pump, int gear, int setting, double seconds) {
+    Run real, busy;
+    const int turns = std::max(1, static_cast<int>(seconds / 0.5 + 0.5));
+    for (int i = 0; i < turns; ++i) {
+        real.Add(Ride(f, pump, gear, setting, false, seconds / turns));
+        busy.Add(Ride(f, pump, gear, setting, true, seconds / turns));
+    }
+    return {std::move(real), std::move(busy)};
+}
+
+// Key presses pushed from another thread at random moments; the delay is
+// measured from the push to the game's key handler.
+struct KeyProbe {
+    std::atomic<double> pushedUs{0};
+    std::atomic<bool> pending{false};
+    std::atomic<bool> stop{false};
+    std::vector<float> delays;
+    void Handled() {
+        if (!pending.load()) return;
+        delays.push_back(static_cast<float>(WallUs() - pushedUs.load()));
+        pending.store(false);
+    }
+    void Push() {
+        std::mt19937 gen(7);
+        std::uniform_real_distribution<double> gap(1000, 9000);
+        while (!stop.load()) {
+            std::this_thread::sleep_for(std::chrono::microseconds(static_cast<int>(gap(gen))));
+            if (pending.load()) continue;
+            SDL_Event e{};
+            e.type = SDL_KEYDOWN;
+            e.key.state = SDL_PRESSED;
+            e.key.keysym.sym = SDLK_z;  // a key the game ignores
+            e.key.keysym.scancode = SDL_SCANCODE_Z;
+            pushedUs.store(WallUs());
+            pending.store(true);
+            SDL_PushEvent(&e);
+        }
+    }
+};
+
+bool ResizeTo(platform::SdlHost& host, const std::string& how) {
+    SDL_Window* w = host.Window();
+    if (how == "fs") {
+        SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else {
+        const int s = std::atoi(how.c_str());
+        SDL_SetWindowFullscreen(w, 0);
+        SDL_SetWindowSize(w, 640 * s, 480 * s);
+        SDL_SetWindowPosition(w, 0, 0);
+    }
+    // Let the window manager and SDL catch up before measuring.
+    const double until = WallSeconds() + 1.0;
+    while (WallSeconds() < until) {
+        host.Yield(10000);
+        int ww = 0, hh = 0;
+        SDL_GetWindowSize(w, &ww, &hh);
+        if (how != "fs" && ww == 640 * std::atoi(how.c_str()) && hh == 480 * std::atoi(how.c_str()) &&
+            WallSeconds() > until - 0.7)
+            return true;
+    }
+    return how == "fs";
+}
+
+std::vector<std::string> Split(const std::string& s) {
+    std::vector<std::string> out;
+    size_t a = 0;
+    while (a <= s.size()) {
+        const size_t b = std::min(s.find(',', a), s.size());
+        if (b > a) out.push_back(s.substr(a, b - a));
+        a = b + 1;
+    }
+    return out;
+}
+
+struct Case {
+    int gear, setting;
+};
 
 } // namespace
 
 int main(int argc, char** argv) {
     double seconds = 2.5;
-    if (argc > 1) seconds = std::atof(argv[1]);
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    int load = 0;
+    std::vector<std::string> scales;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--load" && i + 1 < argc) load = std::atoi(argv[++i]);
+        else if (a == "--window" && i + 1 < argc) scales = Split(argv[++i]);
+        else seconds = std::atof(argv[i]);
+    }
+    const bool windowed = !scales.empty();
+    if (windowed && !std::getenv("DISPLAY")) {
+        std::fprintf(stderr, "trakmor-bench: --window needs an X display (DISPLAY)\n");
+        return 1;
+    }
+    if (!windowed) setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    std::printf("machine loadavg=%s load=%d\n", LoadAverage().c_str(), load);
+    const std::vector<pid_t> loadPids = StartLoad(load);
+
     platform::SdlHost host;
     if (!host.Open("Trakmor bench")) {
         std::fprintf(stderr, "trakmor-bench: %s\n", host.Error().c_str());
+        StopLoad(loadPids);
         return 1;
     }
     platform::SdlCounter counter;
@@ -103,23 +300,78 @@ int main(int argc, char** argv) {
     host.Attach(window, [] {});
     f.Form_Load();
     pump.form = &f;
-
-    struct Case {
-        int gear, setting;
-    };
-    const std::vector<Case> cases = {{1, 100}, {2, 100}, {3, 100}, {4, 100}, {4, 500}};
-    std::printf("%-6s %-8s %-10s %-10s %-10s %s\n", "gear", "setting", "frame_us", "pace", "cpu", "busy_cpu");
     std::vector<std::string> lines;
-    for (const Case& c : cases) {
-        const Run real = Ride(f, pump, c.gear, c.setting, false, seconds);
-        const Run busy = Ride(f, pump, c.gear, c.setting, true, seconds);
-        std::printf("%-6d %-8d %-10.1f %-10.4f %-10.3f %.3f\n", c.gear, c.setting,
-                    50000.0 / ((1 << c.gear) * c.setting / 100.0), real.ratio, real.cpu, busy.cpu);
-        char line[160];
-        std::snprintf(line, sizeof line, "pace gear=%d setting=%d ratio=%.4f cpu=%.3f busy_cpu=%.3f", c.gear, c.setting,
-                      real.ratio, real.cpu, busy.cpu);
+    char line[320];
+
+    if (windowed) {
+        std::printf("%-6s %-9s %-10s %-8s %-8s %-8s %-8s %-7s %s\n", "scale", "frame_us", "presents/s", "p50_us",
+                    "p99_us", "pace", "busy", "cpu", "late_p99_us");
+        for (const std::string& s : scales) {
+            if (!ResizeTo(host, s)) std::fprintf(stderr, "trakmor-bench: window not at scale %s\n", s.c_str());
+            for (const int setting : {100, 250, 400, 500}) {
+                const auto [r, busy] = RideBoth(f, pump, 4, setting, seconds);
+                const double frameUs = 3125.0 * 100 / setting;
+                const double p50 = Percentile(r.costs, 0.5), p99 = Percentile(r.costs, 0.99);
+                std::printf("%-6s %-9.1f %-10.1f %-8.0f %-8.0f %-8.4f %-8.4f %-7.3f %.0f\n", s.c_str(), frameUs,
+                            r.presentsPerS, p50, p99, r.ratio, busy.ratio, r.cpu, Percentile(r.late, 0.99));
+                std::snprintf(line, sizeof line,
+                              "window scale=%s frame_us=%.0f load=%d presents_per_s=%.0f present_p50_us=%.0f "
+                              "present_p99_us=%.0f pace=%.4f cpu=%.3f busy_pace=%.4f late_p99_us=%.0f",
+                              s.c_str(), frameUs, load, r.presentsPerS, p50, p99, r.ratio, r.cpu, busy.ratio,
+                              Percentile(r.late, 0.99));
+                lines.push_back(line);
+                std::fflush(stdout);
+            }
+        }
+    } else {
+        const std::vector<Case> cases = {{1, 100}, {2, 100}, {3, 100}, {4, 100}, {4, 500}};
+        std::printf("%-5s %-8s %-9s %-8s %-8s %-7s %-8s %-8s %-8s %-8s %s\n", "gear", "setting", "frame_us", "pace",
+                    "busy", "cpu", "busy_cpu", "late_p50", "late_p99", "late_max", "busy_p99");
+        for (const Case& c : cases) {
+            const auto [real, busy] = RideBoth(f, pump, c.gear, c.setting, seconds);
+            const double p50 = Percentile(real.late, 0.5), p99 = Percentile(real.late, 0.99),
+                         mx = Percentile(real.late, 1.0);
+            const double bp50 = Percentile(busy.late, 0.5), bp99 = Percentile(busy.late, 0.99),
+                         bmx = Percentile(busy.late, 1.0);
+            std::printf("%-5d %-8d %-9.1f %-8.4f %-8.4f %-7.3f %-8.3f %-8.0f %-8.0f %-8.0f %.0f\n", c.gear, c.setting,
+                        50000.0 / ((1 << c.gear) * c.setting / 100.0), real.ratio, busy.ratio, real.cpu, busy.cpu, p50,
+                        p99, mx, bp99);
+            std::fflush(stdout);
+            std::snprintf(line, sizeof line,
+                          "pace gear=%d setting=%d load=%d ratio=%.4f busy_ratio=%.4f cpu=%.3f busy_cpu=%.3f poll_us=%.0f",
+                          c.gear, c.setting, load, real.ratio, busy.ratio, real.cpu, busy.cpu, real.pollUs);
+            lines.push_back(line);
+            std::snprintf(line, sizeof line,
+                          "late gear=%d setting=%d load=%d p50_us=%.0f p99_us=%.0f max_us=%.0f busy_p99_us=%.0f "
+                          "busy_p50_us=%.0f busy_max_us=%.0f",
+                          c.gear, c.setting, load, p50, p99, mx, bp99, bp50, bmx);
+            lines.push_back(line);
+        }
+
+    }
+
+    // Input: from a key's arrival to the game's handler, mid-ride.
+    KeyProbe probe;
+    probe.delays.reserve(4000);
+    const auto handler = window.KeyDown;
+    window.KeyDown = [&](int16_t code, int16_t shift) {
+        probe.Handled();
+        handler(code, shift);
+    };
+    for (const Case c : {Case{2, 100}, Case{4, 500}}) {
+        probe.delays.clear();
+        probe.stop = false;
+        probe.pending = false;
+        std::thread pusher([&probe] { probe.Push(); });
+        Ride(f, pump, c.gear, c.setting, false, seconds);
+        probe.stop = true;
+        pusher.join();
+        std::snprintf(line, sizeof line, "input gear=%d setting=%d load=%d p50_us=%.0f p99_us=%.0f max_us=%.0f n=%zu",
+                      c.gear, c.setting, load, Percentile(probe.delays, 0.5), Percentile(probe.delays, 0.99),
+                      Percentile(probe.delays, 1.0), probe.delays.size());
         lines.push_back(line);
     }
+    window.KeyDown = handler;
 
     // Drawing: DrawSprites against two plain copies of a frame of the same format.
     f.NewGame();
@@ -136,11 +388,13 @@ int main(int argc, char** argv) {
         asm volatile("" : : "r"(dst.data()) : "memory");
     }
     const double memcpyUs = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count() / reps;
-    const auto& stats = host.GetStats();
-    const double presentUs = stats.presents ? stats.presentUs / static_cast<double>(stats.presents) : 0;
-    std::printf("\nDrawSprites %.1f us, two memcpy %.1f us, present %.1f us (%llu presents)\n", drawUs, memcpyUs,
-                presentUs, static_cast<unsigned long long>(stats.presents));
+    StopLoad(loadPids);
+    const platform::SdlHost::Stats stats = host.GetStats();
+    const double presentUs = stats.handOvers ? stats.presentUs / static_cast<double>(stats.handOvers) : 0;
+    std::printf("\nDrawSprites %.1f us, two memcpy %.1f us, present %.1f us on the game's thread (%llu presents)\n",
+                drawUs, memcpyUs, presentUs, static_cast<unsigned long long>(stats.presents));
     for (const auto& l : lines) std::printf("%s\n", l.c_str());
     std::printf("draw drawsprites_us=%.1f memcpy_us=%.1f present_us=%.1f\n", drawUs, memcpyUs, presentUs);
+    std::printf("machine loadavg=%s\n", LoadAverage().c_str());
     return 0;
 }

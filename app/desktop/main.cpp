@@ -1,17 +1,26 @@
 // trakmor: the game in a window on the desktop.
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
+#include <iostream>
+#include <memory>
 
+#include "app/command_line.h"
+#include "app/desktop/game_rules.h"
+#include "app/desktop/sdl_host.h"
+#include "app/desktop/test_hook.h"
 #include "game/form1.h"
+#include "platform/cue_gate.h"
 #include "platform/display_guard.h"
+#include "platform/program_exit.h"
 #include "platform/random.h"
 #include "platform/sdl/sdl_counter.h"
 #include "platform/sdl/sdl_display_driver.h"
-#include "app/desktop/sdl_host.h"
 #include "platform/sdl/sdl_wave_player.h"
 #include "ui/window.h"
 
-int main(int, char**) {
+int main(int argc, char** argv) {
+    if (auto status = app::HandleCommandLine(argc, argv, std::cout, std::cerr)) return *status;
     platform::SdlHost host;
     if (!host.Open("Trakmor")) {
         std::fprintf(stderr, "trakmor: %s\n", host.Error().c_str());
@@ -21,17 +30,27 @@ int main(int, char**) {
     platform::SdlDisplayDriver display;
     display.SetWindow(host.Window());
     platform::SdlWavePlayer player;
+    platform::CueGate cues(player);
     platform::MersenneRandom random;
     ui::Window window;
     try {
-        game::Form1 form(game::Services{window, counter, display, player, host, random});
+        game::Form1 form(game::Services{window, counter, display, cues, host, random});
         if (window.Icon) host.SetIcon(*window.Icon);
         host.Attach(window, [&form] { form.Command4_Click(); });
+        desktop::SdlInput& input = host.Input();
+        input.FocusLost = [&form] { desktop::OnFocusLost(form); };
+        input.Minimised = [&cues](bool minimised) { cues.SetMinimised(minimised); };
+        input.ButtonsInFront = [&form] { return desktop::ButtonsInFront(form); };
+        std::unique_ptr<desktop::TestHook> hook;
+        if (const char* folder = std::getenv("TRAKMOR_TEST_HOOK"); folder && *folder) {
+            hook = std::make_unique<desktop::TestHook>(form, folder);
+            input.AfterEvents = [&hook](double nowMs) { hook->Poll(nowMs); };
+        }
         platform::InstallDisplayRestoreOnSignals([&form] { form.screen.RestoreDisplayMode(); });
         form.Form_Load();
         host.PresentNow();
         for (;;) host.Idle();
-    } catch (const game::QuitProgram& quit) {
+    } catch (const platform::ProgramExit& quit) {
         return quit.exitStatus;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "trakmor: %s\n", e.what());

@@ -1,53 +1,17 @@
 #include "app/desktop/sdl_host.h"
 
+#include <sys/prctl.h>
+
 #include <algorithm>
 #include <cmath>
 #include <ctime>
 
+#include "app/desktop/display_watchdog.h"
+#include "app/desktop/sdl_presenter.h"
+#include "app/desktop/window_placement.h"
 #include "platform/display_guard.h"
 
-#ifdef __EMSCRIPTEN__
-#include "app/web/browser.h"
-#endif
-
 namespace platform {
-
-namespace {
-
-// SDL's key to the toolkit's key code; 0 for keys the game has no code for
-// (0 itself means something else to the game, so those keys are not passed on).
-int KeyCode(SDL_Keycode k) {
-    if (k >= SDLK_a && k <= SDLK_z) return 'A' + (k - SDLK_a);
-    if (k >= SDLK_0 && k <= SDLK_9) return '0' + (k - SDLK_0);
-    if (k >= SDLK_F1 && k <= SDLK_F12) return 112 + (k - SDLK_F1);
-    switch (k) {
-    case SDLK_ESCAPE: return ui::vk::Escape;
-    case SDLK_RETURN: case SDLK_KP_ENTER: return ui::vk::Return;
-    case SDLK_SPACE: return ui::vk::Space;
-    case SDLK_TAB: return ui::vk::Tab;
-    case SDLK_BACKSPACE: return ui::vk::Back;
-    case SDLK_LEFT: return ui::vk::Left;
-    case SDLK_UP: return ui::vk::Up;
-    case SDLK_RIGHT: return ui::vk::Right;
-    case SDLK_DOWN: return ui::vk::Down;
-    case SDLK_LSHIFT: case SDLK_RSHIFT: return ui::vk::Shift;
-    case SDLK_LCTRL: case SDLK_RCTRL: return ui::vk::Control;
-    case SDLK_LALT: case SDLK_RALT: return 18;
-    case SDLK_PAGEUP: return 33;
-    case SDLK_PAGEDOWN: return 34;
-    case SDLK_END: return 35;
-    case SDLK_HOME: return 36;
-    case SDLK_INSERT: return 45;
-    case SDLK_DELETE: return 46;
-    default: return 0;
-    }
-}
-
-int16_t ShiftState(Uint16 mod) {
-    return static_cast<int16_t>(((mod & KMOD_SHIFT) ? 1 : 0) | ((mod & KMOD_CTRL) ? 2 : 0) | ((mod & KMOD_ALT) ? 4 : 0));
-}
-
-} // namespace
 
 SdlHost::SdlHost() {
     // The window's own surface, not a GL texture path: an order of magnitude
@@ -55,18 +19,30 @@ SdlHost::SdlHost() {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     frequency_ = static_cast<double>(SDL_GetPerformanceFrequency());
-    frameSurface_ = SDL_CreateRGBSurfaceWithFormatFrom(frame_.Pixels().data(), frame_.Width(), frame_.Height(), 32,
-                                                       frame_.Width() * 4, SDL_PIXELFORMAT_RGB888);
-    if (frameSurface_) SDL_SetSurfaceBlendMode(frameSurface_, SDL_BLENDMODE_NONE);
+    // Short sleeps then wake within tens of microseconds instead of about 75,
+    // so the polled end of each frame can be that much shorter.
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
 }
 
 SdlHost::~SdlHost() {
-    if (frameSurface_) SDL_FreeSurface(frameSurface_);
+    StopPresenting();
+    if (watch_.Gone()) {
+        // SDL closes its second display connection with Xlib's fatal handler
+        // back in place, and that connection still holds the errors of its
+        // wake-ups sent to the vanished window: leave both to the exit.
+        watch_.Stop();
+        return;
+    }
     if (window_) SDL_DestroyWindow(window_);
+    watch_.Stop();
     if (videoReady_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 bool SdlHost::Open(const std::string& title) {
+    const char* display = SDL_getenv("DISPLAY");
+    const std::string server = display && *display ? std::string("the display server at ") + display
+                                                   : std::string("the display server");
+    DisplayWatchdog watchdog(kDisplayAnswerLimit, "no display available (" + server + " does not answer)");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         error_ = std::string("no display available (") + SDL_GetError() + ")";
         return false;
@@ -80,25 +56,25 @@ bool SdlHost::Open(const std::string& title) {
         error_ = "no display available (set DISPLAY or WAYLAND_DISPLAY to a running desktop)";
         return false;
     }
-#ifdef __EMSCRIPTEN__
-    // The page scales the canvas; a resizable one would be resized to the page.
-    const Uint32 flags = 0;
-#else
-    const Uint32 flags = SDL_WINDOW_RESIZABLE;
-#endif
-    window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ui::kScreenWidth,
-                               ui::kScreenHeight, flags);
+    // As large as the desktop takes at a whole-number scale, centred on it.
+    SDL_Rect usable{0, 0, ui::kScreenWidth, ui::kScreenHeight};
+    desktop::Area place{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ui::kScreenWidth, ui::kScreenHeight};
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0) place = desktop::InitialWindow({usable.x, usable.y, usable.w, usable.h});
+    window_ = SDL_CreateWindow(title.c_str(), place.x, place.y, place.w, place.h, SDL_WINDOW_RESIZABLE);
     if (!window_) {
         error_ = std::string("cannot open the game window (") + SDL_GetError() + ")";
         return false;
     }
     SDL_SetWindowMinimumSize(window_, ui::kScreenWidth, ui::kScreenHeight);
     SDL_StopTextInput();
+    input_.Open(window_);
+    watch_.Start(window_);
     return true;
 }
 
 void SdlHost::Attach(ui::Window& window, std::function<void()> closeRequested) {
     ui_ = &window;
+    input_.Attach(window);
     closeRequested_ = std::move(closeRequested);
     window.Clock = [this] { return NowUs(); };
 }
@@ -146,13 +122,18 @@ void SdlHost::RequestClose() {
 }
 
 void SdlHost::PumpEvents() {
-    if (QuitRequested()) RequestClose();
+    // A window destroyed under the game is closed for it.
+    if (QuitRequested() || watch_.Gone()) RequestClose();
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         if (!ui_) continue;
         switch (e.type) {
         case SDL_QUIT:
             RequestClose();
+            break;
+        case SDL_SYSWMEVENT:
+            watch_.Notice(e);
+            if (watch_.Gone()) RequestClose();
             break;
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
@@ -162,12 +143,7 @@ void SdlHost::PumpEvents() {
                 needFullPaint_ = true;
                 ui_->MarkDirty();
             }
-            break;
-        case SDL_KEYDOWN:
-            if (const int code = KeyCode(e.key.keysym.sym)) ui_->OnKeyDown(code, ShiftState(e.key.keysym.mod));
-            break;
-        case SDL_KEYUP:
-            if (const int code = KeyCode(e.key.keysym.sym)) ui_->OnKeyUp(code, ShiftState(e.key.keysym.mod));
+            input_.Handle(e, NowUs() / 1000);
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
@@ -182,117 +158,94 @@ void SdlHost::PumpEvents() {
             }
             break;
         }
-        default: break;
+        default:
+            input_.Handle(e, NowUs() / 1000);
+            break;
         }
     }
+    if (ui_) input_.Tick(NowUs() / 1000);
 }
 
 void SdlHost::Present() {
-    if (!window_ || !ui_) return;
+    if (!window_ || !ui_ || watch_.Gone()) return;
     const double start = NowUs();
-    SDL_Surface* target = SDL_GetWindowSurface(window_);
-    if (!target) return;
-    ui_->Compose(frame_);
-    const int scale = std::max(1, std::min(target->w / ui::kScreenWidth, target->h / ui::kScreenHeight));
-    SDL_Rect dst{(target->w - ui::kScreenWidth * scale) / 2, (target->h - ui::kScreenHeight * scale) / 2,
-                 ui::kScreenWidth * scale, ui::kScreenHeight * scale};
-    if (needFullPaint_ || target->w != lastW_ || target->h != lastH_) {
-        SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
-        lastW_ = target->w;
-        lastH_ = target->h;
-        needFullPaint_ = false;
-    }
-    if (scale == 1) SDL_BlitSurface(frameSurface_, nullptr, target, &dst);
-    else SDL_BlitScaled(frameSurface_, nullptr, target, &dst);  // nearest neighbour: crisp whole-number scaling
-    SDL_UpdateWindowSurface(window_);
-    const double cost = NowUs() - start;
-    // A first present that builds caches can take a hundred times longer than
-    // the rest; unclamped it would keep short frames from presenting for good.
-    presentCostUs_ = 0.9 * presentCostUs_ + 0.1 * std::min(cost, 4000.0);
-    stats_.presents += 1;
-    stats_.presentUs += cost;
-    lastPresentUs_ = start;
-#ifdef __EMSCRIPTEN__
-    presentedFrame_ = web::FrameCount();
-#endif
-}
-
-bool SdlHost::RefreshDue() const {
-#ifdef __EMSCRIPTEN__
-    return web::FrameCount() != presentedFrame_;
-#else
-    return NowUs() - lastPresentUs_ >= RefreshPeriodUs();
-#endif
+    if (!presenter_) presenter_ = std::make_unique<SdlPresenter>(window_);
+    ui_->Compose(presenter_->Back());
+    presenter_->HandOver(needFullPaint_);
+    needFullPaint_ = false;
+    const double end = NowUs();
+    handedOverUs_ = end;
+    schedule_.HandedOver(start, RefreshPeriodUs());
+    presentCost_.Measured(end - start);
+    stats_.handOvers += 1;
+    stats_.presentUs += end - start;
+    if (costLog_) costLog_->push_back(static_cast<float>(end - start));
 }
 
 void SdlHost::PresentNow() {
     if (ui_ && ui_->Dirty()) Present();
+    if (presenter_) presenter_->Wake();
+}
+
+void SdlHost::StopPresenting() { presenter_.reset(); }
+
+SdlHost::Stats SdlHost::GetStats() const {
+    Stats s = stats_;
+    s.pollUs = margin_.PollUs();
+    if (presenter_) {
+        s.presents = presenter_->Presents();
+        s.presenterUs = presenter_->BusyUs();
+    }
+    return s;
 }
 
 void SdlHost::Sleep(double us) {
     const double start = NowUs();
-#ifdef __EMSCRIPTEN__
-    // The browser gets the time: its input, sound and drawing run only then.
-    web::Sleep(us);
-    const bool shortSleep = true;
-#else
-    const bool shortSleep = us < 4000;
-    if (!shortSleep) {
-        // Wakes at once for input, so the player's keys are never held back.
-        SDL_WaitEventTimeout(nullptr, static_cast<int>(us / 1000) - 1);
-    } else {
-        timespec ts{0, static_cast<long>(us * 1000)};
-        nanosleep(&ts, nullptr);
-    }
-#endif
-    if (shortSleep) {
-        // Keep a margin of what a short sleep usually oversleeps: rare long
-        // oversleeps cost one late frame, a margin sized for them would cost a core.
-        const double overshoot = std::clamp(NowUs() - start - us, 0.0, 5000.0);
-        overshootUs_ = 0.95 * overshootUs_ + 0.05 * overshoot;
-        UpdateMargin();
-    }
+    timespec ts{0, static_cast<long>(us * 1000)};
+    nanosleep(&ts, nullptr);
+    margin_.Overslept(NowUs() - start - us);
     stats_.sleeps += 1;
 }
 
-void SdlHost::UpdateMargin() { marginUs_ = std::clamp(2.0 * overshootUs_ + 80, 150.0, 800.0); }
-
 void SdlHost::Yield(double remainingUs) {
+    const double entry = NowUs();
     PumpEvents();
-    double nextTimer = ui_ ? ui_->RunDueTimers() : -1;
-    if (ui_ && ui_->Dirty() && RefreshDue() &&
-        remainingUs >= presentCostUs_ + marginUs_)
+    const double nextTimer = ui_ ? ui_->RunDueTimers() : -1;
+    const double period = RefreshPeriodUs();
+    double now = NowUs();
+    const bool dirty = ui_ && ui_->Dirty();
+    if (dirty && schedule_.Due(now, period, remainingUs - (now - entry), presentCost_.Us(), margin_.PollUs())) {
         Present();
-    if (remainingUs <= 0) {
-#ifdef __EMSCRIPTEN__
-        web::GiveTurn();
-#endif
-        return;
+        now = NowUs();
     }
-    double sleepable = remainingUs - marginUs_;
-    if (nextTimer >= 0) sleepable = std::min(sleepable, nextTimer);
-    if (sleepable >= 50) {
-        Sleep(sleepable);
-    } else if (remainingUs > 200) {
-        // Not sleeping teaches nothing about oversleeping: let the margin come
-        // back down, or one bad spell would keep short frames busy for good.
-        overshootUs_ *= 0.995;
-        UpdateMargin();
+    const double remaining = remainingUs - (now - entry);
+    const double presentIn = ui_ && ui_->Dirty() ? schedule_.dueUs - now : -1;
+    const pacing::WaitStep step = pacing::PlanWait(remaining, nextTimer, presentIn, margin_.PollUs());
+    // A frame that never sleeps still gets shown, a few milliseconds late.
+    if (presenter_ && (step.kind != pacing::WaitStep::Kind::Poll || now - handedOverUs_ >= period / 4))
+        presenter_->Wake();
+    switch (step.kind) {
+    case pacing::WaitStep::Kind::Poll: break;
+    case pacing::WaitStep::Kind::Sleep: Sleep(step.us); break;
+    case pacing::WaitStep::Kind::WaitEvents:
+        // Wakes at once for input, so the player's keys are never held back.
+        SDL_WaitEventTimeout(nullptr, step.ms);
+        stats_.sleeps += 1;
+        break;
     }
 }
 
 void SdlHost::Idle() {
     PumpEvents();
     const double nextTimer = ui_ ? ui_->RunDueTimers() : -1;
-    double wait = RefreshPeriodUs();
+    const double period = RefreshPeriodUs();
+    const double now = NowUs();
+    if (ui_ && ui_->Dirty() && now >= schedule_.dueUs) Present();
+    if (presenter_) presenter_->Wake();
+    double wait = ui_ && ui_->Dirty() ? std::max(0.0, schedule_.dueUs - now) : period;
     if (nextTimer >= 0) wait = std::min(wait, nextTimer);
-#ifdef __EMSCRIPTEN__
-    if (ui_ && ui_->Dirty() && RefreshDue()) Present();
-    web::Sleep(wait);
-#else
-    if (ui_ && ui_->Dirty()) Present();
     if (wait >= 1000) SDL_WaitEventTimeout(nullptr, static_cast<int>(wait / 1000));
-#endif
+    else if (wait > 0) Sleep(wait);
 }
 
 } // namespace platform

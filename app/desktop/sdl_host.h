@@ -4,13 +4,19 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "app/desktop/pacing.h"
+#include "app/desktop/sdl_input.h"
+#include "app/desktop/x11_window_watch.h"
 #include "platform/event_pump.h"
 #include "platform/sdl/sdl_counter.h"
 #include "ui/surface.h"
 #include "ui/window.h"
 
 namespace platform {
+
+class SdlPresenter;
 
 // The game's window on the desktop: turns SDL's events into the toolkit's,
 // presents the composed 640x480 picture at most once per display refresh,
@@ -28,6 +34,8 @@ public:
     SDL_Window* Window() const { return window_; }
 
     void Attach(ui::Window& window, std::function<void()> closeRequested);
+    // Keys, pads, fullscreen and focus.
+    desktop::SdlInput& Input() { return input_; }
     void SetIcon(const ui::Picture& picture);
 
     double NowUs() const;
@@ -37,42 +45,46 @@ public:
 
     // Figures for the benchmark.
     struct Stats {
-        uint64_t presents = 0;
-        double presentUs = 0;
+        uint64_t presents = 0;   // frames that reached the window
+        double presentUs = 0;    // what presenting cost the game's thread
+        uint64_t handOvers = 0;  // frames composed and passed on
+        double presenterUs = 0;  // the presenting thread's time
         uint64_t sleeps = 0;
+        double pollUs = 0;       // the polled end of a frame, as now learned
     };
-    const Stats& GetStats() const { return stats_; }
-    double SleepMarginUs() const { return marginUs_; }
+    Stats GetStats() const;
+    // When set, the cost of each present on the game's thread is appended.
+    void LogPresentCosts(std::vector<float>* log) { costLog_ = log; }
     // Presents now if the window changed, whatever the refresh cadence.
     void PresentNow();
+    // Stops presenting; needed before the window is destroyed or recreated.
+    void StopPresenting();
 
 private:
     void PumpEvents();
     void RequestClose();
     void Present();
     void Sleep(double us);
-    void UpdateMargin();
     bool MapMouse(int wx, int wy, int* x, int* y) const;
     double RefreshPeriodUs() const;
-    bool RefreshDue() const;
 
     SDL_Window* window_ = nullptr;
     ui::Window* ui_ = nullptr;
     std::function<void()> closeRequested_;
-    ui::Surface frame_{ui::kScreenWidth, ui::kScreenHeight};
-    SDL_Surface* frameSurface_ = nullptr;
+    std::unique_ptr<SdlPresenter> presenter_;
     std::string error_;
     double frequency_ = 1;
-    double lastPresentUs_ = -1e18;
-    double presentCostUs_ = 300;
-    double marginUs_ = 200;
-    double overshootUs_ = 100;
-    unsigned presentedFrame_ = 0;
-    int lastW_ = 0, lastH_ = 0;
+    pacing::PresentSchedule schedule_;
+    pacing::SleepMargin margin_;
+    pacing::CostEstimate presentCost_;
+    double handedOverUs_ = 0;
+    std::vector<float>* costLog_ = nullptr;
     bool needFullPaint_ = true;
     bool videoReady_ = false;
     bool closing_ = false;
+    X11WindowWatch watch_;
     Stats stats_;
+    desktop::SdlInput input_;
 };
 
 } // namespace platform

@@ -8,10 +8,14 @@
 #include <memory>
 #include <string>
 
-#include "app/desktop/sdl_host.h"
+#include "app/desktop/game_rules.h"
 #include "app/web/browser.h"
 #include "app/web/browser_platform.h"
+#include "app/web/web_host.h"
 #include "game/form1.h"
+#include "headless/state_access.h"
+#include "platform/cue_gate.h"
+#include "platform/program_exit.h"
 #include "platform/random.h"
 #include "platform/sdl/sdl_wave_player.h"
 #include "ui/window.h"
@@ -42,14 +46,19 @@ private:
 };
 
 game::Form1* gForm = nullptr;
-platform::SdlHost* gHost = nullptr;
+web::WebHost* gHost = nullptr;
 
 // For the page's tests: the game's state by name, as the headless driver names
 // it ("speed", "Picturex(0).Top", "Picture2.Visible"); "?" for an unknown name.
 std::string ReadState(const std::string& name) {
-    std::string value;
     const size_t dot = name.find('.');
-    if (dot == std::string::npos) return gForm->GetVariable(name, &value) ? value : "?";
+    if (dot == std::string::npos) {
+        try {
+            return game::GetVariable(*gForm, name);
+        } catch (const game::CommandError&) {
+            return "?";
+        }
+    }
     std::string owner = name.substr(0, dot);
     const std::string prop = name.substr(dot + 1);
     int index = -1;
@@ -79,12 +88,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* trakmor_get(const char* name) {
 // 3 the sleep margin.
 extern "C" EMSCRIPTEN_KEEPALIVE double trakmor_host_stat(int which) {
     if (!gHost) return 0;
-    const platform::SdlHost::Stats& s = gHost->GetStats();
+    const web::WebHost::Stats s = gHost->GetStats();
     switch (which) {
     case 0: return static_cast<double>(s.presents);
     case 1: return s.presentUs;
     case 2: return static_cast<double>(s.sleeps);
-    case 3: return gHost->SleepMarginUs();
+    case 3: return s.pollUs;
     default: return 0;
     }
 }
@@ -98,7 +107,7 @@ int main(int argc, char** argv) {
         else if (std::strcmp(argv[i], "--seed") == 0 && i + 1 < argc) mersenne.FixSeed(std::strtoull(argv[++i], nullptr, 10));
     }
 
-    platform::SdlHost host;
+    web::WebHost host;
     if (!host.Open("Trakmor")) {
         web::Ended(1, host.Error().c_str());
         return 1;
@@ -107,19 +116,25 @@ int main(int argc, char** argv) {
     web::BrowserCounter counter;
     web::NoDisplayModes display;
     AudioAfterStart player;
+    platform::CueGate cues(player);
     ui::Window window;
     int status = 0;
     std::string message;
     try {
-        game::Form1 form(game::Services{window, counter, display, player, host, *random});
+        game::Form1 form(game::Services{window, counter, display, cues, host, *random});
         gForm = &form;
         host.Attach(window, [&form] { form.Command4_Click(); });
+        // The page's focus and visibility mean what the desktop window's do.
+        desktop::SdlInput& input = host.Input();
+        input.FocusLost = [&form] { desktop::OnFocusLost(form); };
+        input.Minimised = [&cues](bool minimised) { cues.SetMinimised(minimised); };
+        input.ButtonsInFront = [&form] { return desktop::ButtonsInFront(form); };
         form.Form_Load();
         host.PresentNow();
         EM_ASM({ performance.mark('trakmor-intro-presented'); });
         player.Open();
         for (;;) host.Idle();
-    } catch (const game::QuitProgram& quit) {
+    } catch (const platform::ProgramExit& quit) {
         status = quit.exitStatus;
     } catch (const std::exception& e) {
         status = 2;

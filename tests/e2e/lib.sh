@@ -1,17 +1,23 @@
 # Shared by the end-to-end tests: a private Xvfb and helpers to look at it.
 set -euo pipefail
 
-start_xvfb() {  # start_xvfb WxHxD
-    local n
-    for n in $(seq 91 160); do
-        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
-    done
-    Xvfb ":$n" -screen 0 "${1:-640x480x24}" -nolisten tcp >"$OUT/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 1 100); do
-        xdpyinfo >/dev/null 2>&1 && return 0
-        sleep 0.05
+start_xvfb() {  # start_xvfb WxHxD: on the first free display from XVFB_FIRST (91)
+    local n try
+    for try in $(seq 1 10); do
+        for n in $(seq "${XVFB_FIRST:-91}" 160); do
+            [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
+        done
+        Xvfb ":$n" -screen 0 "${1:-640x480x24}" -nolisten tcp >"$OUT/xvfb.log" 2>&1 &
+        XVFB_PID=$!
+        export DISPLAY=":$n"
+        for _ in $(seq 1 100); do
+            # Another test may have taken the display in the meantime: then ours has died.
+            kill -0 "$XVFB_PID" 2>/dev/null || break
+            xdpyinfo >/dev/null 2>&1 && return 0
+            sleep 0.05
+        done
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
     done
     echo "Xvfb did not start" >&2
     return 1
@@ -19,6 +25,8 @@ start_xvfb() {  # start_xvfb WxHxD
 
 cleanup() {
     [ -n "${GAME_PID:-}" ] && kill "$GAME_PID" 2>/dev/null || true
+    [ -n "${OTHER_PID:-}" ] && kill "$OTHER_PID" 2>/dev/null || true
+    [ -n "${WM_PID:-}" ] && kill "$WM_PID" 2>/dev/null || true
     [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
     wait 2>/dev/null || true
 }
@@ -63,4 +71,48 @@ car_at() {  # car_at NAME X: whether the car's red body fills the 32x32 cell at 
 
 differing() {  # differing A B: how many pixels of the playfield below the status line differ
     compare -metric AE -crop 640x400+0+40 "$OUT/$1.png" "$OUT/$2.png" null: 2>&1 | cut -d' ' -f1 || true
+}
+
+start_wm() {  # start_wm: openbox on the Xvfb, for fullscreen, focus and window placement
+    local try
+    for try in 1 2 3; do
+        openbox >"$OUT/openbox.log" 2>&1 &
+        WM_PID=$!
+        for _ in $(seq 1 400); do
+            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+            kill -0 "$WM_PID" 2>/dev/null || break
+            sleep 0.05
+        done
+        kill "$WM_PID" 2>/dev/null || true
+        sleep 0.5
+    done
+    echo "openbox did not start" >&2
+    return 1
+}
+
+hook() {  # hook COMMAND...: the game's answers, through TRAKMOR_TEST_HOOK=$OUT (see app/desktop/test_hook.h)
+    rm -f "$OUT/reply"
+    printf '%s\n' "$@" >"$OUT/request.new"
+    mv "$OUT/request.new" "$OUT/request"
+    for _ in $(seq 1 200); do
+        [ -f "$OUT/reply" ] && { cat "$OUT/reply"; return 0; }
+        sleep 0.02
+    done
+    echo "no reply from the game" >&2
+    return 1
+}
+
+geometry() {  # geometry: the game window's client area as "X Y W H" on the screen
+    xwininfo -id "$WINDOW" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
+        /^ *Width:/{w=$2} /^ *Height:/{h=$2} END{print x, y, w, h}'
+}
+
+wait_hook() {  # wait_hook COMMAND EXPECTED [seconds]: until the game answers EXPECTED; the last answer
+    local got="" n
+    for n in $(seq 1 $(( ${3:-3} * 10 ))); do
+        got=$(hook "$1" | tr '\n' ' ')
+        [ "$got" = "$2" ] && break
+        sleep 0.1
+    done
+    echo "$got"
 }

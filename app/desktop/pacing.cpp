@@ -1,0 +1,58 @@
+#include "app/desktop/pacing.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace pacing {
+
+namespace {
+// Shorter sleeps wake no earlier than polling would return.
+constexpr double kMinSleepUs = 30;
+// From here on a wait listens for input instead of sleeping blind; the last
+// millisecond is still slept precisely.
+constexpr double kEventWaitUs = 3000;
+} // namespace
+
+bool PresentSchedule::Due(double nowUs, double periodUs, double remainingUs, double costUs, double pollUs) const {
+    if (nowUs < dueUs) return false;
+    if (remainingUs >= costUs + pollUs) return true;
+    return nowUs - dueUs >= periodUs;
+}
+
+void PresentSchedule::HandedOver(double nowUs, double periodUs) {
+    if (nowUs < dueUs || nowUs - dueUs >= periodUs) dueUs = nowUs + periodUs;
+    else dueUs += periodUs;
+}
+
+WaitStep PlanWait(double remainingUs, double nextTimerUs, double presentInUs, double pollUs) {
+    WaitStep step;
+    if (remainingUs <= 0) return step;
+    double sleepable = remainingUs - pollUs;
+    if (nextTimerUs >= 0) sleepable = std::min(sleepable, nextTimerUs);
+    if (presentInUs > 0) sleepable = std::min(sleepable, presentInUs);
+    if (sleepable < kMinSleepUs) return step;
+    if (sleepable >= kEventWaitUs) {
+        step.kind = WaitStep::Kind::WaitEvents;
+        step.ms = static_cast<int>(std::floor((sleepable - 1000) / 1000));
+        step.us = step.ms * 1000.0;
+    } else {
+        step.kind = WaitStep::Kind::Sleep;
+        step.us = sleepable;
+    }
+    return step;
+}
+
+void SleepMargin::Overslept(double overshootUs) {
+    const double x = std::clamp(overshootUs, 0.0, kCapUs);
+    estimateUs_ += (x > estimateUs_ ? 0.25 : 0.02) * (x - estimateUs_);
+}
+
+double SleepMargin::PollUs() const { return std::max(kFloorUs, estimateUs_ + 15); }
+
+void CostEstimate::Measured(double us) {
+    // Steps of a few percent, three times larger upwards: it settles where one
+    // hand-over in four costs more, however slow the slowest are.
+    us_ = std::clamp(us > us_ ? us_ * 1.03 : us_ * 0.99, 10.0, 100000.0);
+}
+
+} // namespace pacing

@@ -1,0 +1,71 @@
+#pragma once
+
+// The desktop loop's timing decisions, kept free of clocks and SDL so that a
+// test can drive them with made-up times. All times are in microseconds.
+namespace pacing {
+
+// When the composed window is next handed to the presenter. Hand-overs keep to
+// a grid of display refreshes, so that the scroll the player sees moves by the
+// same number of pixels between two refreshes.
+struct PresentSchedule {
+    double dueUs = 0;
+
+    // Whether a changed window should be handed over now. `remainingUs` is what
+    // the current frame still has to wait (0 or less outside a frame's wait);
+    // `costUs` what a hand-over usually costs and `pollUs` the stretch kept for
+    // polling at the end of the wait. A hand-over that does not fit waits for a
+    // roomier moment, but never longer than one refresh past its time.
+    bool Due(double nowUs, double periodUs, double remainingUs, double costUs, double pollUs) const;
+    // After a hand-over at `nowUs`: the next is one refresh later on the grid, or
+    // one refresh from now when the grid has been left behind (nothing changed
+    // for a while, or a stall).
+    void HandedOver(double nowUs, double periodUs);
+};
+
+// How one step of a frame's wait is spent.
+struct WaitStep {
+    enum class Kind {
+        Poll,        // return at once: the caller tests its deadline and comes back
+        Sleep,       // a precise sleep of `us`
+        WaitEvents,  // wait for input for up to `ms` milliseconds
+    };
+    Kind kind = Kind::Poll;
+    double us = 0;
+    int ms = 0;
+};
+
+// `remainingUs`: until the frame's deadline; `nextTimerUs`: until the next
+// window timer (negative when none); `presentInUs`: until a pending hand-over
+// (negative when none); `pollUs`: the stretch before the deadline that is
+// polled, not slept, because a sleep may wake late.
+WaitStep PlanWait(double remainingUs, double nextTimerUs, double presentInUs, double pollUs);
+
+// Learns how late sleeps wake and keeps the polled stretch just longer than a
+// usual late wake-up: it rises quickly after a late one and sinks slowly, so
+// it settles near the worst of the common cases. Rare very late wake-ups
+// count only up to a cap: sized for them, the stretch would cost a core.
+class SleepMargin {
+public:
+    static constexpr double kCapUs = 400;
+    static constexpr double kFloorUs = 40;
+    void Overslept(double overshootUs);
+    double PollUs() const;
+    double EstimateUs() const { return estimateUs_; }
+
+private:
+    double estimateUs_ = 60;
+};
+
+// What handing a frame over costs on the game's thread, learned from recent
+// hand-overs: an upper quartile. One slow sample (the thread was preempted)
+// moves it only a little, so one bad moment cannot hold hand-overs back.
+class CostEstimate {
+public:
+    void Measured(double us);
+    double Us() const { return us_; }
+
+private:
+    double us_ = 150;
+};
+
+} // namespace pacing

@@ -1,0 +1,63 @@
+#pragma once
+#include <SDL.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+
+#include "ui/surface.h"
+
+namespace platform {
+
+// Shows composed frames in the window from a thread of its own, so that
+// scaling the picture up and waiting for the display never hold up the game.
+// The game composes into Back() and hands it over; the thread shows the
+// newest frame handed over, each one once, and skips those it had no time for.
+// SDL's X11 driver makes Xlib thread-safe, so the window surface can be
+// filled and updated here while the game's thread reads events.
+class SdlPresenter {
+public:
+    explicit SdlPresenter(SDL_Window* window);
+    ~SdlPresenter();
+    SdlPresenter(const SdlPresenter&) = delete;
+    SdlPresenter& operator=(const SdlPresenter&) = delete;
+
+    // The game thread's frame to compose into; its own until HandOver.
+    ui::Surface& Back() { return *back_; }
+    // Passes the composed frame on; `repaint` also clears the window around it
+    // (after a resize or an expose). Never waits for the display.
+    void HandOver(bool repaint);
+    // Lets the thread show what was handed over. Called just before the game's
+    // thread sleeps: woken earlier, the thread would often take the processor
+    // from the game in the middle of its frame.
+    void Wake();
+    // Frames that reached the window so far.
+    uint64_t Presents() const { return presents_.load(std::memory_order_relaxed); }
+    // Microseconds the thread spent scaling and updating the window.
+    double BusyUs() const { return busyUs_.load(std::memory_order_relaxed); }
+
+private:
+    void Run();
+    void Show(const ui::Surface& frame, bool repaint);
+
+    SDL_Window* window_;
+    ui::Surface buffers_[3];
+    ui::Surface* back_ = &buffers_[0];
+    ui::Surface* ready_ = &buffers_[1];
+    ui::Surface* shown_ = &buffers_[2];
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool fresh_ = false;
+    bool repaint_ = true;
+    bool stop_ = false;
+    bool wakePending_ = false;  // only the game's thread reads or writes it
+    std::atomic<uint64_t> presents_{0};
+    std::atomic<double> busyUs_{0};
+    SDL_Surface* wraps_[3] = {};  // the buffers as SDL surfaces, for SDL's converting blits
+    int lastW_ = 0, lastH_ = 0;
+    std::thread thread_;
+};
+
+} // namespace platform

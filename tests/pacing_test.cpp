@@ -1,0 +1,159 @@
+#include "app/desktop/pacing.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace pacing {
+namespace {
+
+constexpr double kPeriod = 1e6 / 60;
+
+TEST(PresentScheduleTest, HandsOverWhenDueAndTheFrameHasRoom) {
+    PresentSchedule s{1000};
+    EXPECT_FALSE(s.Due(999, kPeriod, 5000, 100, 50)) << "not before its time";
+    EXPECT_TRUE(s.Due(1000, kPeriod, 150, 100, 50)) << "exactly room for cost and polled stretch";
+    EXPECT_FALSE(s.Due(1000, kPeriod, 149, 100, 50)) << "a frame without room waits";
+    EXPECT_FALSE(s.Due(1000 + kPeriod - 1, kPeriod, 0, 100, 50));
+}
+
+TEST(PresentScheduleTest, OneRefreshLateItGoesAheadWhateverTheEstimate) {
+    // An estimate inflated by one slow present must not shut presenting out.
+    PresentSchedule s{1000};
+    EXPECT_FALSE(s.Due(1000 + kPeriod / 2, kPeriod, 600, 200000, 50));
+    EXPECT_TRUE(s.Due(1000 + kPeriod, kPeriod, 600, 200000, 50));
+    EXPECT_TRUE(s.Due(1000 + kPeriod, kPeriod, 0, 200000, 50)) << "even outside a frame's wait";
+}
+
+TEST(PresentScheduleTest, KeepsToTheRefreshGridAndRestartsItWhenLeftBehind) {
+    PresentSchedule s{10000};
+    s.HandedOver(10300, kPeriod);  // a little late: the grid holds
+    EXPECT_DOUBLE_EQ(s.dueUs, 10000 + kPeriod);
+    s.HandedOver(10000 + 3 * kPeriod, kPeriod);  // nothing changed for a while
+    EXPECT_DOUBLE_EQ(s.dueUs, 10000 + 4 * kPeriod);
+    s.HandedOver(10000 + 3.5 * kPeriod, kPeriod);  // forced ahead of time (shown at once)
+    EXPECT_DOUBLE_EQ(s.dueUs, 10000 + 4.5 * kPeriod);
+}
+
+// A ride on a made-up clock: frames of `frameUs` whose work takes `workUs`, the
+// road moving one pixel a frame. Returns the frame numbers handed over.
+std::vector<int> Ride(double frameUs, double workUs, double costUs, double seconds) {
+    PresentSchedule s;
+    std::vector<int> shown;
+    double now = 0;
+    for (int frame = 0; now < seconds * 1e6; ++frame) {
+        const double start = now;
+        now += workUs;
+        bool handed = false;
+        // The wait: polled every 10 us; the first step may hand over.
+        while (now - start < frameUs) {
+            if (!handed && s.Due(now, kPeriod, frameUs - (now - start), costUs, 50)) {
+                s.HandedOver(now, kPeriod);
+                shown.push_back(frame);
+                handed = true;
+                now += costUs;
+            }
+            now += 10;
+        }
+    }
+    return shown;
+}
+
+TEST(PresentScheduleTest, ShortFramesAreShownAtTheRefreshRateEachOnce) {
+    for (const double frameUs : {3125.0, 1250.0, 781.25, 625.0}) {
+        const std::vector<int> shown = Ride(frameUs, 80, 120, 1.0);
+        EXPECT_GE(shown.size(), 59u) << frameUs;
+        EXPECT_LE(shown.size(), 61u) << frameUs;
+        // Even steps: each present shows a newer frame, and the road moves by
+        // about the same number of frames between two of them.
+        const double step = kPeriod / frameUs;
+        for (size_t i = 1; i < shown.size(); ++i) {
+            EXPECT_GT(shown[i], shown[i - 1]);
+            EXPECT_NEAR(shown[i] - shown[i - 1], step, 1.01) << frameUs << " at " << i;
+        }
+    }
+}
+
+TEST(PresentScheduleTest, PresentsThatNeverFitAFrameStillComeEverySecondRefresh) {
+    const std::vector<int> shown = Ride(625, 80, 5000, 1.0);
+    EXPECT_GE(shown.size(), 29u);
+    EXPECT_LE(shown.size(), 31u);
+}
+
+TEST(PlanWaitTest, PollsOutsideAWaitAndNearTheDeadline) {
+    EXPECT_EQ(PlanWait(0, -1, -1, 50).kind, WaitStep::Kind::Poll);
+    EXPECT_EQ(PlanWait(-5, -1, -1, 50).kind, WaitStep::Kind::Poll);
+    EXPECT_EQ(PlanWait(50, -1, -1, 50).kind, WaitStep::Kind::Poll);
+    EXPECT_EQ(PlanWait(79, -1, -1, 50).kind, WaitStep::Kind::Poll) << "too short a sleep to be worth it";
+}
+
+TEST(PlanWaitTest, SleepsAllButThePolledStretch) {
+    const WaitStep s = PlanWait(625, -1, -1, 60);
+    EXPECT_EQ(s.kind, WaitStep::Kind::Sleep);
+    EXPECT_DOUBLE_EQ(s.us, 565);
+    EXPECT_DOUBLE_EQ(PlanWait(2999 + 60, -1, -1, 60).us, 2999);
+}
+
+TEST(PlanWaitTest, LongWaitsListenForInputAndLeaveTheLastMillisecondToASleep) {
+    const WaitStep s = PlanWait(25000, -1, -1, 60);
+    EXPECT_EQ(s.kind, WaitStep::Kind::WaitEvents);
+    EXPECT_EQ(s.ms, 23);
+    EXPECT_EQ(PlanWait(3060, -1, -1, 60).kind, WaitStep::Kind::WaitEvents);
+    EXPECT_EQ(PlanWait(3060, -1, -1, 60).ms, 2);
+}
+
+TEST(PlanWaitTest, WakesForTheNextTimerAndThePendingPresent) {
+    EXPECT_DOUBLE_EQ(PlanWait(3000, 700, -1, 60).us, 700);
+    EXPECT_DOUBLE_EQ(PlanWait(3000, -1, 400, 60).us, 400);
+    EXPECT_DOUBLE_EQ(PlanWait(3000, 900, 400, 60).us, 400);
+    EXPECT_EQ(PlanWait(3000, 10, -1, 60).kind, WaitStep::Kind::Poll) << "a timer due at once";
+    // A present already due but put off does not keep the rest of the frame busy.
+    EXPECT_DOUBLE_EQ(PlanWait(600, -1, 0, 60).us, 540);
+    EXPECT_DOUBLE_EQ(PlanWait(600, -1, -300, 60).us, 540);
+    EXPECT_EQ(PlanWait(25000, 5000, -1, 60).ms, 4);
+}
+
+TEST(SleepMarginTest, RisesFastAfterLateWakeUpsAndSinksSlowly) {
+    SleepMargin m;
+    for (int i = 0; i < 500; ++i) m.Overslept(20);
+    const double settled = m.PollUs();
+    EXPECT_GE(settled, SleepMargin::kFloorUs);
+    EXPECT_LT(settled, 45);
+    m.Overslept(200);
+    const double raised = m.PollUs();
+    EXPECT_GT(raised, settled + 30) << "one late wake-up counts at once";
+    m.Overslept(20);
+    EXPECT_GT(m.PollUs(), raised - 10) << "one good one hardly";
+}
+
+TEST(SleepMarginTest, AStallCountsOnlyUpToTheCapAndIsForgotten) {
+    SleepMargin m;
+    for (int i = 0; i < 50; ++i) m.Overslept(1e6);
+    EXPECT_LE(m.EstimateUs(), SleepMargin::kCapUs);
+    EXPECT_GT(m.EstimateUs(), SleepMargin::kCapUs - 1);
+    for (int i = 0; i < 400; ++i) m.Overslept(25);
+    EXPECT_LT(m.PollUs(), 60);
+    m.Overslept(-40);  // an early wake-up is no news
+    EXPECT_GE(m.EstimateUs(), 0);
+}
+
+TEST(CostEstimateTest, FollowsSteadyCostsAndShrugsOffOneSlowOne) {
+    CostEstimate c;
+    for (int i = 0; i < 200; ++i) c.Measured(80);
+    EXPECT_NEAR(c.Us(), 80, 3);
+    c.Measured(200000);
+    EXPECT_LT(c.Us(), 90);
+    for (int i = 0; i < 300; ++i) c.Measured(3000);  // a slower machine for good
+    EXPECT_NEAR(c.Us(), 3000, 100);
+}
+
+TEST(CostEstimateTest, SettlesAboveThreeHandOversInFour) {
+    CostEstimate c;
+    // 100, 200, 300, 400 us in turn, with a preempted one of 20 ms now and then.
+    for (int i = 0; i < 2000; ++i) c.Measured(i % 50 == 0 ? 20000 : 100.0 * (1 + i % 4));
+    EXPECT_GT(c.Us(), 290);
+    EXPECT_LT(c.Us(), 420);
+}
+
+} // namespace
+} // namespace pacing

@@ -1,0 +1,420 @@
+// The settings file when system calls fail: every failure leaves a file that
+// reads as the old or the new value, and loading never waits.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <functional>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "game/settings_file.h"
+#include "settings_test_support.h"
+
+using settings_support::AsOrdinaryUser;
+using settings_support::GiveToPlayer;
+using settings_support::LStat;
+using settings_support::ModeOf;
+using settings_support::ReadFile;
+using settings_support::ReturnsByItself;
+using settings_support::WriteFile;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+
+const game::FileCalls& Sys() { return game::SystemFileCalls(); }
+
+// Puts the real calls back however a test ends.
+class Injected {
+public:
+    Injected() : saved_(game::SettingsFileCalls()) {}
+    ~Injected() { game::SettingsFileCalls() = saved_; }
+    Injected(const Injected&) = delete;
+    Injected& operator=(const Injected&) = delete;
+    game::FileCalls& calls() { return game::SettingsFileCalls(); }
+
+private:
+    game::FileCalls saved_;
+};
+
+// ---------------------------------------------------------------------------
+// One failure at the n-th call, whichever call that is.
+
+enum class Fault {
+    Error,        // the call fails with EIO
+    Short,        // a read or write moves one byte only
+    Interrupted,  // the call fails with EINTR
+};
+
+struct Injector {
+    static inline int calls = 0;
+    static inline int failAt = 0;  // 0: none
+    static inline Fault fault = Fault::Error;
+    static inline std::string hit;  // the call that was made to fail
+
+    static void Arm(int at, Fault kind) {
+        calls = 0;
+        failAt = at;
+        fault = kind;
+        hit.clear();
+    }
+    // Whether this call is the one to fail. A short transfer only applies to
+    // reads and writes, so only they are counted for it.
+    static bool Now(const char* name, bool transfer) {
+        if (fault == Fault::Short && !transfer) return false;
+        if (++calls != failAt) return false;
+        hit = name;
+        return true;
+    }
+    template <typename T>
+    static T Fail() {
+        errno = fault == Fault::Interrupted ? EINTR : EIO;
+        return static_cast<T>(-1);
+    }
+};
+
+game::FileCalls CountedCalls() {
+    game::FileCalls c{};
+    c.open = [](int d, const char* n, int fl, mode_t m) {
+        return Injector::Now("open", false) ? Injector::Fail<int>() : Sys().open(d, n, fl, m);
+    };
+    c.fstat = [](int fd, struct stat* st) {
+        return Injector::Now("fstat", false) ? Injector::Fail<int>() : Sys().fstat(fd, st);
+    };
+    c.read = [](int fd, void* b, size_t n) -> ssize_t {
+        if (!Injector::Now("read", true)) return Sys().read(fd, b, n);
+        return Injector::fault == Fault::Short ? Sys().read(fd, b, n > 0 ? 1 : 0) : Injector::Fail<ssize_t>();
+    };
+    c.pread = [](int fd, void* b, size_t n, off_t at) -> ssize_t {
+        if (!Injector::Now("pread", true)) return Sys().pread(fd, b, n, at);
+        return Injector::fault == Fault::Short ? Sys().pread(fd, b, n > 0 ? 1 : 0, at) : Injector::Fail<ssize_t>();
+    };
+    c.write = [](int fd, const void* b, size_t n) -> ssize_t {
+        if (!Injector::Now("write", true)) return Sys().write(fd, b, n);
+        return Injector::fault == Fault::Short ? Sys().write(fd, b, n > 0 ? 1 : 0) : Injector::Fail<ssize_t>();
+    };
+    c.pwrite = [](int fd, const void* b, size_t n, off_t at) -> ssize_t {
+        if (!Injector::Now("pwrite", true)) return Sys().pwrite(fd, b, n, at);
+        return Injector::fault == Fault::Short ? Sys().pwrite(fd, b, n > 0 ? 1 : 0, at) : Injector::Fail<ssize_t>();
+    };
+    c.ftruncate = [](int fd, off_t len) {
+        return Injector::Now("ftruncate", false) ? Injector::Fail<int>() : Sys().ftruncate(fd, len);
+    };
+    c.fchown = [](int fd, uid_t u, gid_t g) {
+        return Injector::Now("fchown", false) ? Injector::Fail<int>() : Sys().fchown(fd, u, g);
+    };
+    c.fchmod = [](int fd, mode_t m) {
+        return Injector::Now("fchmod", false) ? Injector::Fail<int>() : Sys().fchmod(fd, m);
+    };
+    c.fsync = [](int fd) { return Injector::Now("fsync", false) ? Injector::Fail<int>() : Sys().fsync(fd); };
+    c.close = [](int fd) {
+        const int r = Sys().close(fd);  // the descriptor goes even when close reports an error
+        return Injector::Now("close", false) ? Injector::Fail<int>() : r;
+    };
+    c.rename = [](int fd, const char* a, int td, const char* b) {
+        return Injector::Now("rename", false) ? Injector::Fail<int>() : Sys().rename(fd, a, td, b);
+    };
+    c.unlink = [](int d, const char* n, int fl) {
+        return Injector::Now("unlink", false) ? Injector::Fail<int>() : Sys().unlink(d, n, fl);
+    };
+    return c;
+}
+
+// A folder as a player may have it, with the settings file in some state.
+struct Scene {
+    const char* name;
+    std::string old;          // the file's contents before, empty for no file
+    std::function<void(const fs::path& folder, const fs::path& target)> make;
+    fs::path target = "Trakmor_B.spd";  // where the contents live, from the folder
+    bool asPlayer = false;
+};
+
+class SettingsFaultTest : public settings_support::SettingsFileTest {
+protected:
+    Injected injected;
+};
+
+TEST_F(SettingsFaultTest, EveryCallFailingInTurnLeavesTheOldOrTheNewValue) {
+    const std::string fresh = "1\r\n";
+    const std::vector<Scene> scenes = {
+        {"no file yet", "", [](const fs::path&, const fs::path&) {}},
+        {"a plain file", "301\r\n",
+         [](const fs::path&, const fs::path& t) { ASSERT_EQ(chmod(t.c_str(), 0640), 0); }},
+        {"a name taken by a link", "301\r\n",
+         [](const fs::path& d, const fs::path&) { fs::create_symlink("/nonexistent", d / "Trakmor_B.spd.new"); }},
+        {"a symlinked file", "  250,7\r\nmore\r\n",
+         [](const fs::path& d, const fs::path&) { fs::create_symlink("sub/real.spd", d / "Trakmor_B.spd"); },
+         "sub/real.spd"},
+        {"a hard-linked file", "301\r\n" + std::string(100, 'x'),
+         [](const fs::path& d, const fs::path& t) { fs::create_hard_link(t, d / "twin.spd"); }},
+        {"a read-only folder", "32767\r\n",
+         [](const fs::path& d, const fs::path& t) {
+             GiveToPlayer(d);
+             GiveToPlayer(t);
+             ASSERT_EQ(chmod(d.c_str(), 0555), 0);
+         },
+         "Trakmor_B.spd", true},
+    };
+    int injections = 0;
+    std::set<std::string> reached;
+    for (const Scene& setup : scenes) {
+        int run = 0;
+        // Builds the setup in a folder of its own and saves into it.
+        auto saveOnce = [&](int failAt, Fault kind) {
+            const fs::path folder = dir.path() / ("run" + std::to_string(run++));
+            fs::create_directories(folder / "sub");
+            const fs::path target = folder / setup.target;
+            if (!setup.old.empty()) WriteFile(target, setup.old);
+            setup.make(folder, target);
+            const std::set<std::string> before = [&] {
+                std::set<std::string> names;
+                for (const auto& e : fs::recursive_directory_iterator(folder)) names.insert(e.path().string());
+                return names;
+            }();
+            const mode_t mode = setup.old.empty() ? 0 : ModeOf(target);
+            const ino_t inode = setup.old.empty() ? 0 : LStat(target).st_ino;
+            {
+                std::optional<AsOrdinaryUser> user;
+                if (setup.asPlayer) user.emplace();
+                Injector::Arm(failAt, kind);
+                game::SettingsFileCalls() = CountedCalls();
+                game::WriteSettingsFile(folder / "Trakmor_B.spd", fresh);
+                game::SettingsFileCalls() = Sys();
+            }
+            const std::string where = std::string(setup.name) + ", call " + std::to_string(failAt) + " (" +
+                                      Injector::hit + ") " + (kind == Fault::Short ? "short" : kind == Fault::Error ? "failing" : "interrupted");
+            const std::string now = fs::exists(target) ? ReadFile(target) : std::string();
+            if (setup.old.empty()) {
+                EXPECT_TRUE(now.empty() || now == fresh) << where << ": " << testing::PrintToString(now);
+            } else {
+                const bool readsNew = now.rfind(fresh, 0) == 0 && game::ReadListInteger(now) == 1;
+                EXPECT_TRUE(now == setup.old || readsNew) << where << ": " << testing::PrintToString(now);
+                EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(target))) << where;
+                EXPECT_EQ(ModeOf(target), mode) << where;
+                if (fs::exists(folder / "twin.spd")) {
+                    EXPECT_EQ(LStat(target).st_ino, inode) << where;
+                    EXPECT_EQ(ReadFile(folder / "twin.spd"), now) << where;
+                }
+            }
+            // An interrupted transfer is taken up again; the save goes through.
+            const bool retried = Injector::hit == "open" || Injector::hit == "read" || Injector::hit == "pread" ||
+                                 Injector::hit == "write" || Injector::hit == "pwrite";
+            if (failAt == 0 || kind == Fault::Short || (kind == Fault::Interrupted && retried)) {
+                EXPECT_EQ(now, fresh) << where;
+            }
+            // Nothing is left behind, unless removing it was what failed.
+            std::set<std::string> after;
+            for (const auto& e : fs::recursive_directory_iterator(folder)) after.insert(e.path().string());
+            if (setup.old.empty() && !now.empty()) after.erase(target.string());
+            if (Injector::hit != "unlink") {
+                EXPECT_EQ(after, before) << where;
+            }
+            if (setup.target != "Trakmor_B.spd") {
+                EXPECT_TRUE(fs::is_symlink(folder / "Trakmor_B.spd")) << where;
+            }
+            chmod(folder.c_str(), 0755);
+            fs::remove_all(folder);
+            return Injector::calls;
+        };
+        const int calls = saveOnce(0, Fault::Error);
+        ASSERT_GT(calls, 3) << setup.name;
+        for (Fault kind : {Fault::Error, Fault::Short, Fault::Interrupted}) {
+            for (int at = 1; at <= calls; ++at) {
+                saveOnce(at, kind);
+                if (!Injector::hit.empty()) {
+                    ++injections;
+                    reached.insert(Injector::hit);
+                }
+                if (HasFailure()) return;
+            }
+        }
+    }
+    RecordProperty("injections", injections);
+    // Each kind of call that saving makes has failed at least once.
+    EXPECT_EQ(reached, (std::set<std::string>{"close", "fchmod", "fstat", "fsync", "ftruncate", "open", "pread",
+                                              "pwrite", "rename", "write"}));
+}
+
+// ---------------------------------------------------------------------------
+// Named failures through the game's own Save.
+
+TEST_F(SettingsFaultTest, WriteFlushOrCloseFailingLeavesTheOldFile) {
+    f->VScrollbar1.SetValue(301);
+    Save();
+    ASSERT_EQ(ReadFile(File()), "301\r\n");
+    using Break = void (*)(game::FileCalls&);
+    const std::pair<const char*, Break> breaks[] = {
+        {"a full disk", [](game::FileCalls& c) {
+             c.write = [](int, const void* b, size_t n) {
+                 // The bytes go to a device that is always full.
+                 const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+                 const ssize_t r = ::write(full, b, n);
+                 const int error = errno;
+                 ::close(full);
+                 errno = error;
+                 return r;
+             };
+         }},
+        {"out of quota after two bytes", [](game::FileCalls& c) {
+             c.write = [](int fd, const void* b, size_t n) -> ssize_t {
+                 struct stat st {};
+                 Sys().fstat(fd, &st);
+                 if (st.st_size >= 2) {
+                     errno = EDQUOT;
+                     return -1;
+                 }
+                 return Sys().write(fd, b, std::min<size_t>(n, 2 - static_cast<size_t>(st.st_size)));
+             };
+         }},
+        {"a failing flush", [](game::FileCalls& c) { c.fsync = [](int) { return errno = EIO, -1; }; }},
+        {"a failing close", [](game::FileCalls& c) { c.close = [](int fd) { return Sys().close(fd), errno = EIO, -1; }; }},
+    };
+    for (const auto& [what, breakIt] : breaks) {
+        f->VScrollbar1.SetValue(1);
+        breakIt(injected.calls());
+        Save();
+        injected.calls() = Sys();
+        EXPECT_EQ(ReadFile(File()), "301\r\n") << what;
+        EXPECT_EQ(DirEntries(), Names{"Trakmor_B.spd"}) << what;
+        ExpectSpeed(500);  // the running game does not notice
+    }
+    f->NewGame();
+    ExpectSpeed(200);
+}
+
+TEST_F(SettingsFaultTest, RefusedRenameWritesInPlace) {
+    f->VScrollbar1.SetValue(301);
+    Save();
+    const ino_t inode = LStat(File()).st_ino;
+    injected.calls().rename = [](int, const char*, int, const char*) { return errno = EPERM, -1; };
+    f->VScrollbar1.SetValue(1);
+    Save();
+    EXPECT_EQ(ReadFile(File()), "1\r\n");
+    EXPECT_EQ(LStat(File()).st_ino, inode);
+    EXPECT_EQ(DirEntries(), Names{"Trakmor_B.spd"});
+}
+
+TEST_F(SettingsFaultTest, EveryTemporaryNameTaken) {
+    injected.calls().open = [](int d, const char* n, int fl, mode_t m) {
+        if (fl & O_CREAT) return errno = EEXIST, -1;
+        return Sys().open(d, n, fl, m);
+    };
+    // With no file there is nothing to write in place.
+    f->VScrollbar1.SetValue(301);
+    Save();
+    EXPECT_TRUE(DirEntries().empty());
+    injected.calls() = Sys();
+    Save();
+    const ino_t inode = LStat(File()).st_ino;
+    injected.calls().open = [](int d, const char* n, int fl, mode_t m) {
+        if (fl & O_CREAT) return errno = EEXIST, -1;
+        return Sys().open(d, n, fl, m);
+    };
+    f->VScrollbar1.SetValue(1);
+    Save();
+    EXPECT_EQ(ReadFile(File()), "1\r\n");
+    EXPECT_EQ(LStat(File()).st_ino, inode);
+}
+
+// Writing in place: one write of the new line over the start, then a cut.
+class SettingsInPlaceTest : public SettingsFaultTest {
+protected:
+    void SetUp() override {
+        SettingsFaultTest::SetUp();
+        WriteFile(File(), "301\r\n");
+        fs::create_hard_link(File(), dir.path() / "twin.spd");  // so the file is written in place
+        f->VScrollbar1.SetValue(1);
+    }
+};
+
+TEST_F(SettingsInPlaceTest, FailingWriteLeavesTheOldFile) {
+    injected.calls().pwrite = [](int, const void*, size_t, off_t) -> ssize_t { return errno = ENOSPC, -1; };
+    Save();
+    EXPECT_EQ(ReadFile(File()), "301\r\n");
+}
+
+TEST_F(SettingsInPlaceTest, WriteStoppingPartWayIsUndone) {
+    // The first write takes one byte ("1" over "3" would read as 101); the next fails.
+    static int writes;
+    writes = 0;
+    injected.calls().pwrite = [](int fd, const void* b, size_t n, off_t at) -> ssize_t {
+        ++writes;
+        if (writes == 1) return Sys().pwrite(fd, b, 1, at);
+        if (writes == 2) return errno = EIO, -1;
+        return Sys().pwrite(fd, b, n, at);
+    };
+    Save();
+    EXPECT_EQ(ReadFile(File()), "301\r\n");
+    EXPECT_EQ(writes, 3);  // the old byte went back
+}
+
+TEST_F(SettingsInPlaceTest, UncutFileReadsAsTheNewValue) {
+    WriteFile(File(), "301,  5\r\n12345\r\n");
+    injected.calls().ftruncate = [](int, off_t) { return errno = EIO, -1; };
+    Save();
+    EXPECT_EQ(ReadFile(File()), "1\r\n,  5\r\n12345\r\n");
+    f->VScrollbar1.SetValue(401);
+    f->NewGame();
+    ExpectSpeed(500);
+}
+
+// Before the cut the file holds the new line followed by whatever of the old
+// contents lies beyond it; that reads as the new value, whatever was there.
+TEST(SettingsInPlace, NewLineOverAnyOldContentsReadsAsTheNewValue) {
+    std::vector<std::string> olds = {"", "1", "\r\n", "401\r\n", "32767\r\n", "-32768", "   7\r\n", ",,,,,,,,",
+                                     "500.5\r\n", std::string(70000, '9'), std::string(70000, ' ') + "3\r\n"};
+    std::mt19937 rng(7);
+    for (int n = 0; n < 2000; ++n) {
+        std::string s(rng() % 16, '\0');
+        for (char& c : s) c = "0123456789 \t,.\r\n-+x"[rng() % 20];
+        olds.push_back(s);
+    }
+    for (int v = 1; v <= 500; ++v) {
+        const std::string fresh = std::to_string(v) + "\r\n";
+        for (const std::string& old : olds) {
+            const std::string uncut = fresh + (old.size() > fresh.size() ? old.substr(fresh.size()) : "");
+            ASSERT_EQ(game::ReadListInteger(uncut), v) << testing::PrintToString(old.substr(0, 40));
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Loading.
+
+TEST_F(SettingsFaultTest, FifoSwappedInAsLoadOpensTheFile) {
+    WriteFile(File(), "1\r\n");
+    static fs::path swapAt;
+    swapAt = File();
+    injected.calls().open = [](int d, const char* n, int fl, mode_t m) {
+        // Between looking at the name and opening it, a FIFO takes its place.
+        if (swapAt == n && !fs::is_fifo(swapAt)) {
+            fs::remove(swapAt);
+            mkfifo(n, 0644);
+        }
+        return Sys().open(d, n, fl, m);
+    };
+    f->VScrollbar1.SetValue(301);
+    EXPECT_TRUE(ReturnsByItself([&] { f->NewGame(); }, File()));
+    EXPECT_TRUE(fs::is_fifo(File()));
+    ExpectSpeed(100);  // counted as no file
+}
+
+TEST_F(SettingsFaultTest, FailingReadKeepsTheSpinner) {
+    WriteFile(File(), "1\r\n");
+    injected.calls().read = [](int, void*, size_t) -> ssize_t { return errno = EIO, -1; };
+    f->VScrollbar1.SetValue(301);
+    f->NewGame();
+    ExpectSpeed(200);
+    // A read that comes in single bytes gives the whole number.
+    injected.calls().read = [](int fd, void* b, size_t n) { return Sys().read(fd, b, n > 0 ? 1 : 0); };
+    WriteFile(File(), "  250\r\n");
+    f->NewGame();
+    ExpectSpeed(251);
+}
+
+} // namespace
