@@ -46,10 +46,13 @@ async function openGame(context, url) {
   watchConsole(page);
   await page.setViewport({ width: 1000, height: 800 });
   await page.goto(url);
-  await page.waitForFunction(() => window.Module && Module.trakmor && Module.calledRun &&
-    Module.trakmor.presents() > 0, { polling: 'raf', timeout: 20000 });
+  await introShown(page);
   return page;
 }
+
+// The game marks the moment its start-up has presented the intro screen.
+const introShown = (page) => page.waitForFunction(
+  () => performance.getEntriesByName('trakmor-intro-presented').length > 0, { polling: 'raf', timeout: 20000 });
 
 const consoleErrors = [];
 function watchConsole(page) {
@@ -238,7 +241,7 @@ async function saveAndReload(page) {
     bytes ? Buffer.from(bytes).toString('hex') : 'nothing stored');
 
   await page.reload();
-  await page.waitForFunction(() => Module.calledRun && Module.trakmor.presents() > 0, { polling: 'raf', timeout: 20000 });
+  await introShown(page);
   await sleep(200);
   check('the saved speed comes back after a reload', Number(await state(page, 'VScrollbar1.Value')) === value &&
     await state(page, 'sp.Caption') === String(501 - value), `${await state(page, 'VScrollbar1.Value')}`);
@@ -257,8 +260,7 @@ async function quitAndPlayAgain(page) {
     await page.evaluate(() => getComputedStyle(document.getElementById('canvas')).display === 'none' ||
       getComputedStyle(document.getElementById('stage')).display === 'none'));
   await page.click('#again');
-  await page.waitForFunction(() => Module.calledRun && Module.trakmor.presents() > 0, { polling: 'raf', timeout: 20000 })
-    .catch(() => {});
+  await introShown(page).catch(() => {});
   check('Play again starts the game anew', await state(page, 'gameRunning') === '0' &&
     await state(page, 'Picture4.Visible') === '-1');
 }
