@@ -4,14 +4,24 @@
 
 set(TRAKMOR_ASSETS_DIR ${CMAKE_SOURCE_DIR}/assets CACHE PATH "Pictures and Sounds/ packed into the game")
 
-add_executable(trakmor-make-form-data
-  tools/make_form_data.cpp
-  platform/embed_sound.cpp
-  platform/form_data.cpp
-  platform/picture_record.cpp
-  platform/property_bag.cpp)
-target_include_directories(trakmor-make-form-data PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(trakmor-make-form-data PRIVATE trakmor_warnings)
+if(CMAKE_CROSSCOMPILING)
+  # The packing step runs on the build machine: the tool comes from a host build.
+  set(TRAKMOR_MAKE_FORM_DATA "" CACHE FILEPATH "trakmor-make-form-data built for the build machine")
+  if(NOT EXISTS "${TRAKMOR_MAKE_FORM_DATA}")
+    message(FATAL_ERROR "set TRAKMOR_MAKE_FORM_DATA to trakmor-make-form-data of a host build")
+  endif()
+  set(make_form_data ${TRAKMOR_MAKE_FORM_DATA})
+else()
+  add_executable(trakmor-make-form-data
+    tools/make_form_data.cpp
+    platform/embed_sound.cpp
+    platform/form_data.cpp
+    platform/picture_record.cpp
+    platform/property_bag.cpp)
+  target_include_directories(trakmor-make-form-data PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(trakmor-make-form-data PRIVATE trakmor_warnings)
+  set(make_form_data trakmor-make-form-data)
+endif()
 
 # Keep in step with the tables in tools/make_form_data.cpp.
 set(TRAKMOR_FORM_ASSETS
@@ -27,8 +37,8 @@ list(TRANSFORM TRAKMOR_FORM_ASSETS PREPEND ${TRAKMOR_ASSETS_DIR}/)
 set(TRAKMOR_FORM_DATA ${CMAKE_BINARY_DIR}/generated/form1_data.bin)
 add_custom_command(
   OUTPUT ${TRAKMOR_FORM_DATA}
-  COMMAND trakmor-make-form-data ${TRAKMOR_ASSETS_DIR} ${TRAKMOR_FORM_DATA}
-  DEPENDS trakmor-make-form-data ${TRAKMOR_FORM_ASSETS}
+  COMMAND ${make_form_data} ${TRAKMOR_ASSETS_DIR} ${TRAKMOR_FORM_DATA}
+  DEPENDS ${make_form_data} ${TRAKMOR_FORM_ASSETS}
   COMMENT "Packing the game window's pictures and sounds"
   VERBATIM)
 add_custom_target(trakmor_form_data_bin DEPENDS ${TRAKMOR_FORM_DATA})
