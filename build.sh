@@ -3,6 +3,7 @@
 #   ./build.sh play    build and start the game
 #   ./build.sh test    build and run every test
 #   ./build.sh package build the Debian package build/trakmor_<version>_amd64.deb
+#   ./build.sh web     build the browser version and serve it on http://127.0.0.1:8000/
 set -euo pipefail
 cd "$(dirname "$0")"
 # Let a second checkout (or CI's fresh clone) reuse the compiler cache.
@@ -12,9 +13,13 @@ PACKAGES=(cmake make g++ pkg-config ccache libsdl2-dev libx11-dev libsdl2-ttf-de
           fonts-comic-neue fonts-liberation2 xvfb xdotool imagemagick x11-utils python3 libjpeg-turbo-progs
           dpkg-dev file lintian desktop-file-utils appstream man-db openbox clang-14 libclang-rt-14-dev)
 
+# The browser tests' own browser; the browser build's toolchain is installed by
+# tools/web/build_deps.sh.
+WEB_TEST_PACKAGES=(chromium nodejs)
+
 install_missing() {
     local missing=()
-    for p in "${PACKAGES[@]}"; do
+    for p in "${PACKAGES[@]}" "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
@@ -37,6 +42,21 @@ build_game() {  # build/ as it was last configured (release the first time)
     cmake --build build -j "$(nproc)"
 }
 
+# The browser build in build-web/: SDL and its libraries built once for the
+# browser (cached outside this folder), the packing tool from build/.
+build_web() {
+    [ -f build/CMakeCache.txt ] || cmake --preset release >/dev/null
+    cmake --build --preset release --target trakmor-make-form-data >/dev/null
+    local prefix
+    prefix=$(tools/web/build_deps.sh | tail -n 1)
+    export NODE_PATH=/usr/share/nodejs
+    [ -x /usr/bin/python3 ] && export EMSDK_PYTHON=/usr/bin/python3
+    if ! grep -qx "TRAKMOR_WEB_PREFIX:PATH=$prefix" build-web/CMakeCache.txt 2>/dev/null; then
+        TRAKMOR_WEB_PREFIX="$prefix" cmake --preset web >/dev/null
+    fi
+    cmake --build --preset web
+}
+
 case "${1:-}" in
 play)
     install_missing
@@ -54,14 +74,24 @@ test)
     # The settings reader, the saved records' readers and the driver's command
     # language under libFuzzer, 45 s each from the committed seeds.
     tests/fuzz/run.sh
+    # The browser build: the replays in node, the page in chromium.
+    install_missing "${WEB_TEST_PACKAGES[@]}"
+    build_web
+    npm ci --prefix tests/web --no-audit --no-fund --loglevel=error >/dev/null
+    ctest --preset web --timeout 600
     ;;
 package)
     install_missing
     build_game
     cpack -G DEB --config build/CPackConfig.cmake -B build
     ;;
+web)
+    install_missing
+    build_web
+    exec python3 tools/web/serve.py build-web --port 8000
+    ;;
 *)
-    echo "usage: $0 play|test|package" >&2
+    echo "usage: $0 play|test|package|web" >&2
     exit 2
     ;;
 esac

@@ -12,18 +12,35 @@ function(trakmor_embed target)
     math(EXPR j "${i} + 1")
     list(GET args ${i} sym)
     list(GET args ${j} file)
-    string(APPEND content
-      "    .section .rodata.${sym},\"a\"\n"
-      "    .balign 16\n"
-      "    .global ${sym}\n"
-      "    .global ${sym}_end\n"
-      "${sym}:\n"
-      "    .incbin \"${file}\"\n"
-      "${sym}_end:\n"
-      "    .byte 0\n")
+    if(EMSCRIPTEN)
+      # WebAssembly objects want sized data symbols in their own section syntax.
+      string(APPEND content
+        "    .section .rodata.${sym},\"\",@\n"
+        "    .p2align 4\n"
+        "    .globl ${sym}\n"
+        "    .globl ${sym}_end\n"
+        "${sym}:\n"
+        "    .incbin \"${file}\"\n"
+        "    .size ${sym}, ${sym}_end - ${sym}\n"
+        "${sym}_end:\n"
+        "    .byte 0\n"
+        "    .size ${sym}_end, 1\n")
+    else()
+      string(APPEND content
+        "    .section .rodata.${sym},\"a\"\n"
+        "    .balign 16\n"
+        "    .global ${sym}\n"
+        "    .global ${sym}_end\n"
+        "${sym}:\n"
+        "    .incbin \"${file}\"\n"
+        "${sym}_end:\n"
+        "    .byte 0\n")
+    endif()
     list(APPEND deps ${file})
   endforeach()
-  string(APPEND content "    .section .note.GNU-stack,\"\",@progbits\n")
+  if(NOT EMSCRIPTEN)
+    string(APPEND content "    .section .note.GNU-stack,\"\",@progbits\n")
+  endif()
   file(WRITE "${asm}.in" "${content}")
   configure_file("${asm}.in" "${asm}" COPYONLY)
   add_library(${target} STATIC "${asm}")

@@ -10,14 +10,24 @@ add_library(trakmor_asset_manifest STATIC tools/asset_manifest.cpp)
 target_include_directories(trakmor_asset_manifest PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(trakmor_asset_manifest PRIVATE trakmor_warnings trakmor_sanitizers)
 
-add_executable(trakmor-make-form-data
-  tools/make_form_data.cpp
-  platform/embed_sound.cpp
-  platform/form_data.cpp
-  platform/picture_record.cpp
-  platform/property_bag.cpp)
-target_include_directories(trakmor-make-form-data PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(trakmor-make-form-data PRIVATE trakmor_asset_manifest trakmor_warnings trakmor_sanitizers)
+if(CMAKE_CROSSCOMPILING)
+  # The packing step runs on the build machine: the tool comes from a host build.
+  set(TRAKMOR_MAKE_FORM_DATA "" CACHE FILEPATH "trakmor-make-form-data built for the build machine")
+  if(NOT EXISTS "${TRAKMOR_MAKE_FORM_DATA}")
+    message(FATAL_ERROR "set TRAKMOR_MAKE_FORM_DATA to trakmor-make-form-data of a host build")
+  endif()
+  set(make_form_data ${TRAKMOR_MAKE_FORM_DATA})
+else()
+  add_executable(trakmor-make-form-data
+    tools/make_form_data.cpp
+    platform/embed_sound.cpp
+    platform/form_data.cpp
+    platform/picture_record.cpp
+    platform/property_bag.cpp)
+  target_include_directories(trakmor-make-form-data PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(trakmor-make-form-data PRIVATE trakmor_asset_manifest trakmor_warnings trakmor_sanitizers)
+  set(make_form_data trakmor-make-form-data)
+endif()
 
 # The packed data depends on every file the manifest lists (its first column).
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TRAKMOR_ASSET_MANIFEST})
@@ -32,8 +42,8 @@ endforeach()
 set(TRAKMOR_FORM_DATA ${CMAKE_BINARY_DIR}/generated/form1_data.bin)
 add_custom_command(
   OUTPUT ${TRAKMOR_FORM_DATA}
-  COMMAND trakmor-make-form-data ${TRAKMOR_ASSETS_DIR} ${TRAKMOR_FORM_DATA}
-  DEPENDS trakmor-make-form-data ${TRAKMOR_FORM_ASSETS}
+  COMMAND ${make_form_data} ${TRAKMOR_ASSETS_DIR} ${TRAKMOR_FORM_DATA}
+  DEPENDS ${make_form_data} ${TRAKMOR_FORM_ASSETS}
   COMMENT "Packing the game window's pictures and sounds"
   VERBATIM)
 add_custom_target(trakmor_form_data_bin DEPENDS ${TRAKMOR_FORM_DATA})

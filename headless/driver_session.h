@@ -35,6 +35,9 @@ public:
     // `reply` takes each reply line.
     DriverSession(std::function<std::optional<std::string>()> readLine, std::function<void(const std::string&)> reply,
                   DriverOptions options = {});
+    DriverSession(std::function<std::optional<std::string>()> readLine, std::function<void(const std::string&)> reply,
+                  std::filesystem::path settingsFile)
+        : DriverSession(std::move(readLine), std::move(reply), DriverOptions{std::move(settingsFile)}) {}
     // Runs the script to its end or to a quit; the exit status.
     int Run();
 

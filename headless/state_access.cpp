@@ -1,8 +1,10 @@
 #include "headless/state_access.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <map>
 
@@ -29,8 +31,20 @@ std::optional<Name> ParseName(std::string_view text) {
 
 std::optional<double> ParseNumber(std::string_view text) {
     double v = 0;
+#ifdef __EMSCRIPTEN__
+    // The browser build's C++ library has no from_chars for doubles: strtod
+    // then, refusing what from_chars refuses (blanks, a sign of +, hex).
+    if (text.empty() || text.front() == '+' || std::isspace(static_cast<unsigned char>(text.front())) ||
+        text.find_first_of("xXpP") != std::string_view::npos)
+        return std::nullopt;
+    const std::string copy(text);
+    char* end = nullptr;
+    v = std::strtod(copy.c_str(), &end);
+    if (end != copy.c_str() + copy.size() || !std::isfinite(v)) return std::nullopt;
+#else
     const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
     if (ec != std::errc() || ptr != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
+#endif
     return v;
 }
 
