@@ -13,14 +13,15 @@ constexpr double kRefreshUs = 1e6 / 60;
 
 WebHost::WebHost() {
     frequency_ = static_cast<double>(SDL_GetPerformanceFrequency());
-    frameSurface_ = SDL_CreateRGBSurfaceWithFormatFrom(frame_.Pixels().data(), frame_.Width(), frame_.Height(), 32,
-                                                       frame_.Width() * 4, SDL_PIXELFORMAT_RGB888);
-    if (frameSurface_) SDL_SetSurfaceBlendMode(frameSurface_, SDL_BLENDMODE_NONE);
+    frameSurface_.reset(SDL_CreateRGBSurfaceWithFormatFrom(frame_.Pixels().data(), frame_.Width(), frame_.Height(), 32,
+                                                           frame_.Width() * 4, SDL_PIXELFORMAT_RGB888));
+    if (frameSurface_) SDL_SetSurfaceBlendMode(frameSurface_.get(), SDL_BLENDMODE_NONE);
 }
 
 WebHost::~WebHost() {
-    if (frameSurface_) SDL_FreeSurface(frameSurface_);
-    if (window_) SDL_DestroyWindow(window_);
+    // Both go before SDL's video does.
+    frameSurface_.reset();
+    window_.reset();
     if (videoReady_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
@@ -31,14 +32,14 @@ bool WebHost::Open(const std::string& title) {
     }
     videoReady_ = true;
     // Not resizable: the page scales the canvas, SDL would resize it to the page.
-    window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, ui::kScreenWidth,
-                               ui::kScreenHeight, 0);
+    window_.reset(SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, ui::kScreenWidth,
+                                   ui::kScreenHeight, 0));
     if (!window_) {
         error_ = std::string("cannot use the page's canvas (") + SDL_GetError() + ")";
         return false;
     }
     SDL_StopTextInput();  // SDL then keeps every key from the browser's own shortcuts
-    input_.Open(window_);
+    input_.Open(window_.get());
     return true;
 }
 
@@ -95,11 +96,11 @@ bool WebHost::RefreshDue() const { return FrameCount() != presentedFrame_; }
 void WebHost::Present() {
     if (!window_ || !ui_ || !frameSurface_) return;
     const double start = NowUs();
-    SDL_Surface* target = SDL_GetWindowSurface(window_);
+    SDL_Surface* target = SDL_GetWindowSurface(window_.get());
     if (!target) return;
     ui_->Compose(frame_);
-    SDL_BlitSurface(frameSurface_, nullptr, target, nullptr);
-    SDL_UpdateWindowSurface(window_);  // drawn into the canvas; the page shows it at its next refresh
+    SDL_BlitSurface(frameSurface_.get(), nullptr, target, nullptr);
+    SDL_UpdateWindowSurface(window_.get());  // drawn into the canvas; the page shows it at its next refresh
     const double cost = NowUs() - start;
     presentCost_.Measured(cost);
     presentedFrame_ = FrameCount();

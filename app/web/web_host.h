@@ -7,6 +7,7 @@
 #include "app/desktop/pacing.h"
 #include "app/desktop/sdl_input.h"
 #include "platform/event_pump.h"
+#include "platform/sdl/sdl_ptrs.h"
 #include "ui/surface.h"
 #include "ui/window.h"
 
@@ -51,11 +52,11 @@ private:
     bool RefreshDue() const;
     void Sleep(double us);
 
-    SDL_Window* window_ = nullptr;
+    platform::WindowPtr window_;
     ui::Window* ui_ = nullptr;
     std::function<void()> closeRequested_;
     ui::Surface frame_{ui::kScreenWidth, ui::kScreenHeight};
-    SDL_Surface* frameSurface_ = nullptr;
+    platform::SurfacePtr frameSurface_;
     std::string error_;
     double frequency_ = 1;
     pacing::SleepMargin margin_;
