@@ -155,5 +155,45 @@ TEST(CostEstimateTest, SettlesAboveThreeHandOversInFour) {
     EXPECT_LT(c.Us(), 420);
 }
 
+TEST(CostEstimateTest, AChosenShareSettlesHigher) {
+    // Costs of 1 to 10 ms, evenly: the nine-in-ten point is near 9 ms.
+    CostEstimate c(1000, 0.9);
+    for (int i = 0; i < 5000; ++i) c.Measured(1000.0 * (1 + (i * 7) % 10));
+    EXPECT_GT(c.Us(), 8000);
+    EXPECT_LT(c.Us(), 10500);
+}
+
+TEST(TurnRoomTest, KeepsRoomForALongTurnBeforeTheDeadline) {
+    TurnRoom t;
+    // Short turns teach nothing; long ones of about 2 ms set the room kept.
+    for (int i = 0; i < 400; ++i) t.Turned(1000.0 * i, i % 20 == 0 ? 2000 : 20);
+    EXPECT_GT(t.LongTurnUs(), 1500);
+    EXPECT_LT(t.LongTurnUs(), 2300);
+    const double now = 400000;
+    t.Turned(now, 20);
+    EXPECT_NEAR(t.RoomUs(now + 10, 3000), 3000 - t.LongTurnUs() - 100, 1e-9);
+    EXPECT_LE(t.RoomUs(now + 10, 1500), 0);  // polled to the deadline
+    EXPECT_LE(t.RoomUs(now + 10, -5), -5);   // past the deadline nothing is given
+}
+
+TEST(TurnRoomTest, ThePageGetsATurnAtLeastEveryHold) {
+    TurnRoom t;
+    t.Turned(0, 20);
+    // Frames too short for a long turn: held back until the hold is up, then
+    // the whole remaining wait may go to the page.
+    EXPECT_LE(t.RoomUs(TurnRoom::kMaxHoldUs - 1, 600), 0);
+    EXPECT_EQ(t.RoomUs(TurnRoom::kMaxHoldUs, 600), 600);
+    t.Turned(TurnRoom::kMaxHoldUs + 50, 20);
+    EXPECT_LE(t.RoomUs(TurnRoom::kMaxHoldUs + 100, 600), 0);
+}
+
+TEST(TurnRoomTest, FollowsThePageWhenItsLongTurnsShrink) {
+    TurnRoom t;
+    for (int i = 0; i < 300; ++i) t.Turned(1000.0 * i, 5000);
+    EXPECT_GT(t.LongTurnUs(), 4000);
+    for (int i = 300; i < 1500; ++i) t.Turned(1000.0 * i, 400);
+    EXPECT_LT(t.LongTurnUs(), 600);
+}
+
 } // namespace
 } // namespace pacing

@@ -50,9 +50,22 @@ void SleepMargin::Overslept(double overshootUs) {
 double SleepMargin::PollUs() const { return std::max(kFloorUs, estimateUs_ + 15); }
 
 void CostEstimate::Measured(double us) {
-    // Steps of a few percent, three times larger upwards: it settles where one
-    // hand-over in four costs more, however slow the slowest are.
-    us_ = std::clamp(us > us_ ? us_ * 1.03 : us_ * 0.99, 10.0, 100000.0);
+    // Steps of a percent down and larger ones up, so that it settles where the
+    // share of costs above it is 1 - share_, however slow the slowest are.
+    const double up = 0.01 * share_ / (1 - share_);
+    us_ = std::clamp(us > us_ ? us_ * (1 + up) : us_ * 0.99, 10.0, 100000.0);
+}
+
+void TurnRoom::Turned(double nowUs, double tookUs) {
+    lastTurnUs_ = nowUs;
+    if (tookUs >= kLongUs) longTurn_.Measured(tookUs);
+}
+
+double TurnRoom::RoomUs(double nowUs, double remainingUs) const {
+    // What the poll and the loop's own test take after the turn.
+    constexpr double kSlackUs = 100;
+    if (remainingUs <= 0 || nowUs - lastTurnUs_ >= kMaxHoldUs) return remainingUs;
+    return remainingUs - longTurn_.Us() - kSlackUs;
 }
 
 } // namespace pacing

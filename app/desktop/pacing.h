@@ -61,11 +61,37 @@ private:
 // moves it only a little, so one bad moment cannot hold hand-overs back.
 class CostEstimate {
 public:
+    // `share`: the part of the costs it settles above (three in four by default).
+    explicit CostEstimate(double firstGuessUs = 150, double share = 0.75) : us_(firstGuessUs), share_(share) {}
     void Measured(double us);
     double Us() const { return us_; }
 
 private:
-    double us_ = 150;
+    double us_;
+    double share_;
+};
+
+// In a turn the browser runs whatever it has pending: now and then a render of
+// the page, an audio callback or a timer, which take a millisecond or more. A
+// frame's wait that gives the page a turn just before its deadline then ends
+// that much late. So a wait keeps room for a long turn before its deadline and
+// polls through it; the page still gets a turn at least every kMaxHoldUs,
+// whatever the frames' lengths.
+class TurnRoom {
+public:
+    static constexpr double kMaxHoldUs = 8000;
+    // Turns this long or longer teach what a long turn costs.
+    static constexpr double kLongUs = 300;
+    // A turn given at `nowUs` that took `tookUs`.
+    void Turned(double nowUs, double tookUs);
+    // How much of the `remainingUs` left of a frame's wait at `nowUs` may be
+    // given to the page: never more than `remainingUs`.
+    double RoomUs(double nowUs, double remainingUs) const;
+    double LongTurnUs() const { return longTurn_.Us(); }
+
+private:
+    double lastTurnUs_ = 0;
+    CostEstimate longTurn_{1500, 0.9};
 };
 
 } // namespace pacing

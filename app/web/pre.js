@@ -23,7 +23,6 @@ Module.trakmor = (function () {
   // A timed wait that the player's input ends early, so keys are never held back.
   var wake = null;
   function sleep(us) {
-    if (us < 2000) return turn();
     return new Promise(function (resolve) {
       var timer = 0;
       function done() {
@@ -90,7 +89,7 @@ Module.trakmor = (function () {
     presents: function () { return _trakmor_host_stat(0); },
     hostStats: function () {
       return { presents: _trakmor_host_stat(0), presentUs: _trakmor_host_stat(1), sleeps: _trakmor_host_stat(2),
-               marginUs: _trakmor_host_stat(3) };
+               marginUs: _trakmor_host_stat(3), heldTurns: _trakmor_host_stat(4), longTurnUs: _trakmor_host_stat(5) };
     },
   };
   function onFrame() {

@@ -11,17 +11,12 @@ namespace {
 constexpr double kRefreshUs = 1e6 / 60;
 } // namespace
 
-WebHost::WebHost() {
+WebHost::WebHost() : rgba_(frame_.Pixels().size()) {
     frequency_ = static_cast<double>(SDL_GetPerformanceFrequency());
-    frameSurface_.reset(SDL_CreateRGBSurfaceWithFormatFrom(frame_.Pixels().data(), frame_.Width(), frame_.Height(), 32,
-                                                           frame_.Width() * 4, SDL_PIXELFORMAT_RGB888));
-    if (frameSurface_) SDL_SetSurfaceBlendMode(frameSurface_.get(), SDL_BLENDMODE_NONE);
 }
 
 WebHost::~WebHost() {
-    // Both go before SDL's video does.
-    frameSurface_.reset();
-    window_.reset();
+    window_.reset();  // before SDL's video goes
     if (videoReady_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
@@ -94,13 +89,16 @@ void WebHost::PumpEvents() {
 bool WebHost::RefreshDue() const { return FrameCount() != presentedFrame_; }
 
 void WebHost::Present() {
-    if (!window_ || !ui_ || !frameSurface_) return;
+    if (!window_ || !ui_) return;
     const double start = NowUs();
-    SDL_Surface* target = SDL_GetWindowSurface(window_.get());
-    if (!target) return;
     ui_->Compose(frame_);
-    SDL_BlitSurface(frameSurface_.get(), nullptr, target, nullptr);
-    SDL_UpdateWindowSurface(window_.get());  // drawn into the canvas; the page shows it at its next refresh
+    // 0x00RRGGBB words to the canvas's R, G, B, A bytes.
+    const std::vector<uint32_t>& in = frame_.Pixels();
+    for (size_t i = 0; i < in.size(); ++i) {
+        const uint32_t p = in[i];
+        rgba_[i] = 0xff000000u | (p & 0x0000ff00u) | (p >> 16 & 0xffu) | (p & 0xffu) << 16;
+    }
+    web::ShowPicture(rgba_.data(), frame_.Width(), frame_.Height());
     const double cost = NowUs() - start;
     presentCost_.Measured(cost);
     presentedFrame_ = FrameCount();
@@ -115,13 +113,21 @@ void WebHost::PresentNow() {
 WebHost::Stats WebHost::GetStats() const {
     Stats s = stats_;
     s.pollUs = margin_.PollUs();
+    s.longTurnUs = turns_.LongTurnUs();
     return s;
 }
 
 void WebHost::Sleep(double us) {
     const double start = NowUs();
     web::Sleep(us);
-    margin_.Overslept(NowUs() - start - us);
+    const double now = NowUs();
+    if (us < kSingleTurnUs) {
+        // A turn's length is the page's, not a late wake-up.
+        turns_.Turned(now, now - start);
+    } else {
+        turns_.Turned(now, 0);
+        margin_.Overslept(now - start - us);
+    }
     stats_.sleeps += 1;
 }
 
@@ -143,12 +149,14 @@ void WebHost::Yield(double remainingUs) {
         GiveTurn();
         return;
     }
-    const pacing::WaitStep step = pacing::PlanWait(remaining, nextTimer, -1, margin_.PollUs());
-    switch (step.kind) {
-    case pacing::WaitStep::Kind::Poll: break;
-    case pacing::WaitStep::Kind::Sleep:
-    case pacing::WaitStep::Kind::WaitEvents: Sleep(step.us); break;  // input ends either early
+    // The last stretch, kept for a long turn of the page, is polled.
+    const double room = turns_.RoomUs(now, remaining);
+    const pacing::WaitStep step = pacing::PlanWait(room, nextTimer, -1, margin_.PollUs());
+    if (step.kind == pacing::WaitStep::Kind::Poll) {
+        if (room < remaining) stats_.heldTurns += 1;
+        return;
     }
+    Sleep(step.us);  // input ends it early
 }
 
 void WebHost::Idle() {

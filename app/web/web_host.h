@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/desktop/pacing.h"
 #include "app/desktop/sdl_input.h"
@@ -41,6 +42,8 @@ public:
         double presentUs = 0;
         uint64_t sleeps = 0;
         double pollUs = 0;
+        uint64_t heldTurns = 0;  // polls in the room kept for a long turn
+        double longTurnUs = 0;   // what a long turn usually costs
     };
     Stats GetStats() const;
 
@@ -56,11 +59,12 @@ private:
     ui::Window* ui_ = nullptr;
     std::function<void()> closeRequested_;
     ui::Surface frame_{ui::kScreenWidth, ui::kScreenHeight};
-    platform::SurfacePtr frameSurface_;
+    std::vector<uint32_t> rgba_;
     std::string error_;
     double frequency_ = 1;
     pacing::SleepMargin margin_;
     pacing::CostEstimate presentCost_;
+    pacing::TurnRoom turns_;
     unsigned presentedFrame_ = ~0u;
     bool videoReady_ = false;
     bool closing_ = false;

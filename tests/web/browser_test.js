@@ -151,6 +151,7 @@ const measurePace = (page, seconds) => page.evaluate(async (s) => {
     speed: Number(t.get('speed')),
     factor: Number(t.get('speedFactor')),
     presents: t.presents(),
+    host: t.hostStats(),
   });
   const a = sample();
   await new Promise((r) => setTimeout(r, s * 1000));
@@ -160,6 +161,8 @@ const measurePace = (page, seconds) => page.evaluate(async (s) => {
   return {
     ratio: scrolled / seconds / (20 * a.speed * a.factor),
     presentsPerSecond: (b.presents - a.presents) / seconds,
+    presentUs: (b.host.presentUs - a.host.presentUs) / Math.max(1, b.presents - a.presents),
+    longTurnUs: b.host.longTurnUs,
     steady: a.speed === b.speed && a.factor === b.factor,
     speed: a.speed,
   };
@@ -287,7 +290,8 @@ async function pace(context, url, skillY, gear) {
     if (!m || Math.abs(next.ratio - 1) < Math.abs(m.ratio - 1)) m = next;
   }
   figures.push(`gear ${gear}, speed setting 100: pace ${m.ratio.toFixed(4)} of the written, ` +
-    `${m.presentsPerSecond.toFixed(1)} presents a second (load average ${m.load.toFixed(1)} on ${os.cpus().length} cores)`);
+    `${m.presentsPerSecond.toFixed(1)} presents a second of ${m.presentUs.toFixed(0)} us each, ` +
+    `${m.longTurnUs.toFixed(0)} us kept for the page's long turns (load average ${m.load.toFixed(1)} on ${os.cpus().length} cores)`);
   // A machine busier than its cores cannot give any program a 3 ms beat: the
   // figure is then shown but not judged.
   const judged = m.load < os.cpus().length;
