@@ -13,8 +13,6 @@ mkdir -p "$OUT"
 source "$HERE/lib.sh"
 cd "$OUT"
 rm -f ./*.log ./*.raw
-FAILED=0
-fail() { echo "FAIL: $*" >&2; FAILED=1; }
 PYTHON=$(command -v /usr/bin/python3 || command -v python3)
 send() { "$PYTHON" "$HERE/x11_send.py" "$WINDOW" "$@"; }
 keys() {  # keys KEY N: KEY N times

@@ -8,8 +8,6 @@ source "$(dirname "$0")/lib.sh"
 GRAB=$(dirname "$BIN")/tests/trakmor-grab
 cd "$OUT"
 printf '1\r\n' >Trakmor_B.spd   # the spinner at 1: speed setting 500
-FAILED=0
-fail() { echo "FAIL: $*" >&2; FAILED=1; }
 start_xvfb 1920x1440x24
 start_game "$BIN"
 xdotool windowmove --sync "$WINDOW" 0 0

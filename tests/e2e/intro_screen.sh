@@ -5,7 +5,6 @@ mkdir -p "$OUT"
 source "$(dirname "$0")/lib.sh"
 cd "$OUT"
 rm -f Trakmor_B.spd
-FAILED=0
 start_xvfb 640x480x24
 start_game "$BIN"
 shot intro

@@ -1,6 +1,10 @@
 # Shared by the end-to-end tests: a private Xvfb and helpers to look at it.
 set -euo pipefail
 
+# A check that fails marks the test failed and lets it go on; scripts end with `exit $FAILED`.
+FAILED=0
+fail() { echo "FAIL: $*" >&2; FAILED=1; }
+
 start_xvfb() {  # start_xvfb WxHxD: on the first free display from XVFB_FIRST (91)
     local n try
     for try in $(seq 1 10); do

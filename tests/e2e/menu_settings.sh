@@ -6,8 +6,6 @@ mkdir -p "$OUT"
 source "$(dirname "$0")/lib.sh"
 cd "$OUT"
 rm -f Trakmor_B.spd ./*.png
-FAILED=0
-fail() { echo "FAIL: $*" >&2; FAILED=1; }
 crop_sp() { convert "$OUT/$1.png" -crop 41x17+272+280 +repage "$OUT/$2.png"; }
 
 wait_exit() {  # wait_exit: the game's exit status, or 124 after 10 s

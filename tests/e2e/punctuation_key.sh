@@ -10,8 +10,6 @@ source "$(dirname "$0")/lib.sh"
 cd "$OUT"
 rm -f Trakmor_B.spd
 export TRAKMOR_TEST_HOOK="$OUT"
-FAILED=0
-fail() { echo "FAIL: $*" >&2; FAILED=1; }
 start_xvfb 1920x1080x24
 start_wm
 start_game "$BIN"

@@ -6,8 +6,6 @@ mkdir -p "$OUT"
 source "$(dirname "$0")/lib.sh"
 cd "$OUT"
 rm -f Trakmor_B.spd
-FAILED=0
-fail() { echo "FAIL: $*" >&2; FAILED=1; }
 start_xvfb 1600x1200x24
 start_game "$BIN"
 xdotool windowmove --sync "$WINDOW" 0 0

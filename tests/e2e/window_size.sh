@@ -6,8 +6,6 @@ mkdir -p "$OUT"
 source "$(dirname "$0")/lib.sh"
 cd "$OUT"
 rm -f Trakmor_B.spd
-FAILED=0
-fail() { echo "FAIL: $*" >&2; FAILED=1; }
 start_xvfb 1920x1080x24
 start_wm
 start_game "$BIN"
