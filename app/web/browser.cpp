@@ -9,7 +9,7 @@ extern "C" unsigned trakmor_frames();  // library.js
 // Straight from the wasm memory into the canvas: a view, no copy in between.
 EM_JS(void, trakmor_show, (const uint32_t* rgba, int width, int height), {
     var t = Module.trakmor;
-    if (!t.context) t.context = Module.canvas.getContext('2d', {alpha : false, desynchronized : true});
+    if (!t.context) t.context = Module.canvas.getContext('2d', {alpha : false});
     var bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
     t.context.putImageData(new ImageData(bytes, width, height), 0, 0);
 });

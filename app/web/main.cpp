@@ -85,8 +85,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* trakmor_get(const char* name) {
 }
 
 // The host's figures: 0 presents, 1 microseconds spent presenting, 2 sleeps,
-// 3 the sleep margin, 4 polls in the room kept for a long turn, 5 what a long
-// turn costs.
+// 3 the sleep margin, 4 what a long turn of the page costs.
 extern "C" EMSCRIPTEN_KEEPALIVE double trakmor_host_stat(int which) {
     if (!gHost) return 0;
     const web::WebHost::Stats s = gHost->GetStats();
@@ -95,8 +94,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE double trakmor_host_stat(int which) {
     case 1: return s.presentUs;
     case 2: return static_cast<double>(s.sleeps);
     case 3: return s.pollUs;
-    case 4: return static_cast<double>(s.heldTurns);
-    case 5: return s.longTurnUs;
+    case 4: return s.longTurnUs;
     default: return 0;
     }
 }

@@ -89,7 +89,7 @@ Module.trakmor = (function () {
     presents: function () { return _trakmor_host_stat(0); },
     hostStats: function () {
       return { presents: _trakmor_host_stat(0), presentUs: _trakmor_host_stat(1), sleeps: _trakmor_host_stat(2),
-               marginUs: _trakmor_host_stat(3), heldTurns: _trakmor_host_stat(4), longTurnUs: _trakmor_host_stat(5) };
+               marginUs: _trakmor_host_stat(3), longTurnUs: _trakmor_host_stat(4) };
     },
   };
   function onFrame() {

@@ -152,11 +152,7 @@ void WebHost::Yield(double remainingUs) {
     // The last stretch, kept for a long turn of the page, is polled.
     const double room = turns_.RoomUs(now, remaining);
     const pacing::WaitStep step = pacing::PlanWait(room, nextTimer, -1, margin_.PollUs());
-    if (step.kind == pacing::WaitStep::Kind::Poll) {
-        if (room < remaining) stats_.heldTurns += 1;
-        return;
-    }
-    Sleep(step.us);  // input ends it early
+    if (step.kind != pacing::WaitStep::Kind::Poll) Sleep(step.us);  // input ends it early
 }
 
 void WebHost::Idle() {

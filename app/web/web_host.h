@@ -42,7 +42,6 @@ public:
         double presentUs = 0;
         uint64_t sleeps = 0;
         double pollUs = 0;
-        uint64_t heldTurns = 0;  // polls in the room kept for a long turn
         double longTurnUs = 0;   // what a long turn usually costs
     };
     Stats GetStats() const;
