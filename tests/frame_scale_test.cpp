@@ -46,5 +46,36 @@ TEST(ScaleWholeTest, EveryPixelBecomesABlockAndTheRestIsLeftAlone) {
     }
 }
 
+TEST(ScaleInBandsTest, GivesTheSamePictureAsOneGoAndStopsBetweenBandsOnly) {
+    // 21 rows: more than one band at 3x and up, and a last band shorter than the rest.
+    for (const int w : {640, 7}) {
+        const int h = 21;
+        std::vector<uint32_t> src(static_cast<size_t>(w * h));
+        for (size_t i = 0; i < src.size(); ++i) src[i] = static_cast<uint32_t>(i * 2654435761u);
+        for (int scale = 1; scale <= 5; ++scale) {
+            const int pitchPixels = w * scale + 5;
+            const size_t size = static_cast<size_t>(pitchPixels) * static_cast<size_t>(h * scale + 2);
+            std::vector<uint32_t> whole(size, 0xDEAD), banded(size, 0xDEAD);
+            ScaleWhole(src.data(), w, h, scale, whole.data(), pitchPixels * 4);
+            int stops = 0;
+            ScaleInBands(src.data(), w, h, scale, banded.data(), pitchPixels * 4, [&] { ++stops; });
+            EXPECT_EQ(banded, whole) << "width " << w << " scale " << scale;
+            const int band = BandRows(w, scale);
+            EXPECT_EQ(stops, (h + band - 1) / band - 1) << "width " << w << " scale " << scale;
+            if (w == 640 && scale >= 3) {
+                EXPECT_GT(stops, 0) << "a large picture must not be scaled in one go";
+            }
+        }
+    }
+}
+
+TEST(ScaleInBandsTest, BandsHoldAboutTheSameWorkAtEveryScale) {
+    EXPECT_EQ(BandRows(640, 4), 8);
+    EXPECT_EQ(BandRows(640, 2), 32);
+    EXPECT_EQ(BandRows(640, 1), 128);
+    EXPECT_EQ(BandRows(100000, 9), 1) << "never less than a row";
+    EXPECT_EQ(BandRows(0, 1), BandRows(1, 1)) << "an empty picture must not divide by zero";
+}
+
 } // namespace
 } // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace platform {
@@ -25,5 +26,13 @@ std::optional<PicturePoint> WindowToPicture(const Placement& at, int x, int y);
 // becoming a scale x scale block (crisp, no filtering). `dst` points at the
 // block of the top-left pixel; `dstPitch` is the target's row length in bytes.
 void ScaleWhole(const uint32_t* src, int w, int h, int scale, uint32_t* dst, int dstPitch);
+
+// Picture rows per band when scaling is done a band at a time: about the same
+// number of pixels written per band at every scale (8 rows at 4x).
+int BandRows(int w, int scale);
+
+// ScaleWhole a band at a time, calling `between` after each band but the last.
+void ScaleInBands(const uint32_t* src, int w, int h, int scale, uint32_t* dst, int dstPitch,
+                  const std::function<void()>& between);
 
 } // namespace platform
