@@ -67,4 +67,43 @@ TEST(SdlPresenterTest, ItsThreadShowsFramesAndNeverPreemptsTheGame) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
+// Presents one frame and waits until it has reached the window.
+void ShowOne(platform::SdlPresenter& presenter) {
+    const uint64_t before = presenter.Presents();
+    presenter.Back().Fill(0x654321);
+    presenter.HandOver(false);
+    presenter.Wake();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (presenter.Presents() == before && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(presenter.Presents(), before + 1);
+}
+
+TEST(SdlPresenterTest, GivesWayAfterEveryBandUntilThePresentHasTakenItsShare) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    {
+        // Four times the picture: 60 bands of 8 rows.
+        platform::WindowPtr window(SDL_CreateWindow("trakmor test", 0, 0, 2560, 1920, 0));
+        ASSERT_TRUE(window);
+        {
+            platform::SdlPresenter presenter(window.get(), 60e6);
+            ShowOne(presenter);
+            EXPECT_EQ(presenter.GaveWay(), 59u) << "after every band but the last";
+            ShowOne(presenter);
+            EXPECT_EQ(presenter.GaveWay(), 118u) << "and again in the next present";
+            SDL_Surface* shown = SDL_GetWindowSurface(window.get());
+            ASSERT_TRUE(shown);
+            const auto* px = static_cast<const uint32_t*>(shown->pixels);
+            const size_t pitch = static_cast<size_t>(shown->pitch) / 4;
+            EXPECT_EQ(px[0] & 0xffffff, 0x654321u);
+            EXPECT_EQ(px[1919 * pitch + 2559] & 0xffffff, 0x654321u) << "the last band too";
+        }
+        platform::SdlPresenter spent(window.get(), 0);
+        ShowOne(spent);
+        EXPECT_EQ(spent.GaveWay(), 0u) << "a present that has taken its share keeps the processor";
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
 } // namespace

@@ -126,7 +126,7 @@ struct Run {
     std::vector<float> late;
     std::vector<float> costs;
     // Sums behind the figures, for runs made of several stretches.
-    double scrolled = 0, wanted = 0, wall = 0, cpuSeconds = 0, presents = 0;
+    double scrolled = 0, wanted = 0, wall = 0, cpuSeconds = 0, presents = 0, gaveWay = 0;
     double pollUs = 0;
     void Add(const Run& r) {
         if (r.pollUs > 0) pollUs = r.pollUs;
@@ -135,6 +135,7 @@ struct Run {
         wall += r.wall;
         cpuSeconds += r.cpuSeconds;
         presents += r.presents;
+        gaveWay += r.gaveWay;
         late.insert(late.end(), r.late.begin(), r.late.end());
         costs.insert(costs.end(), r.costs.begin(), r.costs.end());
         ratio = scrolled / wanted;
@@ -160,7 +161,7 @@ Run Ride(game::Form1& f, BenchPump& pump, int gear, int setting, bool busy, doub
     Run run;
     run.costs.reserve(2000);
     pump.host.LogPresentCosts(&run.costs);
-    const uint64_t presentsBefore = pump.host.GetStats().presents;
+    const uint64_t presentsBefore = pump.host.GetStats().presents, gaveWayBefore = pump.host.GetStats().gaveWay;
     const double wall0 = WallSeconds(), cpu0 = CpuSeconds();
     pump.endAt = wall0 + seconds;
     f.Timer2_timer();
@@ -174,6 +175,7 @@ Run Ride(game::Form1& f, BenchPump& pump, int gear, int setting, bool busy, doub
     run.wall = wall;
     run.cpuSeconds = cpu;
     run.presents = static_cast<double>(pump.host.GetStats().presents - presentsBefore);
+    run.gaveWay = static_cast<double>(pump.host.GetStats().gaveWay - gaveWayBefore);
     run.ratio = scrolled / run.wanted;
     run.cpu = cpu / wall;
     run.presentsPerS = run.presents / wall;
@@ -316,9 +318,10 @@ int main(int argc, char** argv) {
                             r.presentsPerS, p50, p99, r.ratio, busy.ratio, r.cpu, Percentile(r.late, 0.99));
                 std::snprintf(line, sizeof line,
                               "window scale=%s frame_us=%.0f load=%d presents_per_s=%.0f present_p50_us=%.0f "
-                              "present_p99_us=%.0f pace=%.4f cpu=%.3f busy_pace=%.4f late_p99_us=%.0f",
+                              "present_p99_us=%.0f pace=%.4f cpu=%.3f busy_pace=%.4f late_p99_us=%.0f "
+                              "gave_way_per_present=%.1f",
                               s.c_str(), frameUs, load, r.presentsPerS, p50, p99, r.ratio, r.cpu, busy.ratio,
-                              Percentile(r.late, 0.99));
+                              Percentile(r.late, 0.99), r.presents > 0 ? r.gaveWay / r.presents : 0.0);
                 lines.push_back(line);
                 std::fflush(stdout);
             }

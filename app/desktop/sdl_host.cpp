@@ -191,6 +191,7 @@ SdlHost::Stats SdlHost::GetStats() const {
     if (presenter_) {
         s.presents = presenter_->Presents();
         s.presenterUs = presenter_->BusyUs();
+        s.gaveWay = presenter_->GaveWay();
     }
     return s;
 }

@@ -10,7 +10,9 @@
 
 namespace platform {
 
-SdlPresenter::SdlPresenter(SDL_Window* window) : window_(window) {
+SdlPresenter::SdlPresenter(SDL_Window* window, double giveWayUs)
+    : window_(window),
+      giveWayTicks_(static_cast<uint64_t>(std::max(0.0, giveWayUs) * static_cast<double>(SDL_GetPerformanceFrequency()) / 1e6)) {
     for (int i = 0; i < 3; ++i) {
         ui::Surface& b = buffers_[i];
         b.Resize(ui::kScreenWidth, ui::kScreenHeight, 0);
@@ -63,7 +65,7 @@ void SdlPresenter::Run() {
         const ui::Surface* frame = shown_;
         lock.unlock();
         const Uint64 start = SDL_GetPerformanceCounter();
-        Show(*frame, repaint);
+        Show(*frame, repaint, start);
         const double us = static_cast<double>(SDL_GetPerformanceCounter() - start) * 1e6 /
                           static_cast<double>(SDL_GetPerformanceFrequency());
         busyUs_.store(busyUs_.load(std::memory_order_relaxed) + us, std::memory_order_relaxed);
@@ -71,7 +73,7 @@ void SdlPresenter::Run() {
     }
 }
 
-void SdlPresenter::Show(const ui::Surface& frame, bool repaint) {
+void SdlPresenter::Show(const ui::Surface& frame, bool repaint, uint64_t start) {
     SDL_Surface* target = SDL_GetWindowSurface(window_);
     if (!target) return;
     const Placement at = PlacePicture(frame.Width(), frame.Height(), target->w, target->h);
@@ -89,9 +91,15 @@ void SdlPresenter::Show(const ui::Surface& frame, bool repaint) {
         // Woken by the game's thread, this thread usually lands on the game's
         // processor, and the game's next wake-up would then wait behind the
         // whole scaling (1-2 ms at 4x) even with the other processor idle.
-        // Offering the processor after each band bounds that wait to one band.
+        // Giving way after each band bounds that wait to one band. Under load
+        // each offer may hand the processor to another program for a whole
+        // slice, so a present stops offering once it has taken giveWayTicks_.
         ScaleInBands(frame.Pixels().data(), frame.Width(), frame.Height(), at.scale,
-                     reinterpret_cast<uint32_t*>(corner), target->pitch, [] { sched_yield(); });
+                     reinterpret_cast<uint32_t*>(corner), target->pitch, [this, start] {
+                         if (SDL_GetPerformanceCounter() - start >= giveWayTicks_) return;
+                         sched_yield();
+                         gaveWay_.fetch_add(1, std::memory_order_relaxed);
+                     });
         if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
     } else {
         // Other window formats (a 16-bit desktop): SDL converts.

@@ -20,7 +20,10 @@ namespace platform {
 // filled and updated here while the game's thread reads events.
 class SdlPresenter {
 public:
-    explicit SdlPresenter(SDL_Window* window);
+    // Each present gives way to other threads between bands of scaling until
+    // it has taken `giveWayUs` (see Show).
+    explicit SdlPresenter(SDL_Window* window, double giveWayUs = kGiveWayUs);
+    static constexpr double kGiveWayUs = 4000;
     ~SdlPresenter();
     SdlPresenter(const SdlPresenter&) = delete;
     SdlPresenter& operator=(const SdlPresenter&) = delete;
@@ -34,6 +37,8 @@ public:
     // thread sleeps: woken earlier, the thread would often take the processor
     // from the game in the middle of its frame.
     void Wake();
+    // How often the thread gave way so far.
+    uint64_t GaveWay() const { return gaveWay_.load(std::memory_order_relaxed); }
     // Frames that reached the window so far.
     uint64_t Presents() const { return presents_.load(std::memory_order_relaxed); }
     // Microseconds the thread spent scaling and updating the window.
@@ -41,9 +46,11 @@ public:
 
 private:
     void Run();
-    void Show(const ui::Surface& frame, bool repaint);
+    // `start`: when this present began, on SDL's performance counter.
+    void Show(const ui::Surface& frame, bool repaint, uint64_t start);
 
     SDL_Window* window_;
+    uint64_t giveWayTicks_;
     ui::Surface buffers_[3];
     ui::Surface* back_ = &buffers_[0];
     ui::Surface* ready_ = &buffers_[1];
@@ -55,6 +62,7 @@ private:
     bool stop_ = false;
     bool wakePending_ = false;  // only the game's thread reads or writes it
     std::atomic<uint64_t> presents_{0};
+    std::atomic<uint64_t> gaveWay_{0};
     std::atomic<double> busyUs_{0};
     SurfacePtr wraps_[3];  // the buffers as SDL surfaces, for SDL's converting blits
     int lastW_ = 0, lastH_ = 0;
