@@ -161,7 +161,7 @@ Run Ride(game::Form1& f, BenchPump& pump, int gear, int setting, bool busy, doub
     Run run;
     run.costs.reserve(2000);
     pump.host.LogPresentCosts(&run.costs);
-    const uint64_t presentsBefore = pump.host.GetStats().presents, gaveWayBefore = pump.host.GetStats().gaveWay;
+    const platform::SdlHost::Stats before = pump.host.GetStats();
     const double wall0 = WallSeconds(), cpu0 = CpuSeconds();
     pump.endAt = wall0 + seconds;
     f.Timer2_timer();
@@ -174,8 +174,9 @@ Run Ride(game::Form1& f, BenchPump& pump, int gear, int setting, bool busy, doub
     run.wanted = written * wall;
     run.wall = wall;
     run.cpuSeconds = cpu;
-    run.presents = static_cast<double>(pump.host.GetStats().presents - presentsBefore);
-    run.gaveWay = static_cast<double>(pump.host.GetStats().gaveWay - gaveWayBefore);
+    const platform::SdlHost::Stats after = pump.host.GetStats();
+    run.presents = static_cast<double>(after.presents - before.presents);
+    run.gaveWay = static_cast<double>(after.gaveWay - before.gaveWay);
     run.ratio = scrolled / run.wanted;
     run.cpu = cpu / wall;
     run.presentsPerS = run.presents / wall;

@@ -50,7 +50,7 @@ public:
         double presentUs = 0;    // what presenting cost the game's thread
         uint64_t handOvers = 0;  // frames composed and passed on
         double presenterUs = 0;  // the presenting thread's time
-        uint64_t gaveWay = 0;    // how often that thread gave way to the game's
+        uint64_t gaveWay = 0;    // how often that thread offered its processor
         uint64_t sleeps = 0;
         double pollUs = 0;       // the polled end of a frame, as now learned
     };
