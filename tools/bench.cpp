@@ -1,7 +1,8 @@
 // trakmor-bench: the real game loop on the real clock. Prints the achieved
 // scroll rate, the processor time, how late frames end and how soon a key is
-// handled, each beside a busy-wait yardstick measured in the same run; with
-// --window, presents per second in a real window at each scale. Not a test.
+// handled, each beside a busy-wait yardstick measured in the same run, and how
+// late a bare sleep wakes; with --window, presents per second in a real window
+// at each scale. Not a test.
 //
 //   trakmor-bench [seconds] [--load N] [--window 1,2,3,4[,fs]]
 #include <SDL.h>
@@ -107,7 +108,7 @@ public:
                 frameStart = start;
             }
         }
-        if (busy) SDL_PumpEvents();
+        if (busy) host.Spin(remainingUs);
         else host.Yield(remainingUs);
         if (form && WallSeconds() >= endAt) form->gameRunning = game::kFalse;
     }
@@ -265,6 +266,19 @@ struct Case {
     int gear, setting;
 };
 
+// How late a bare sleep of `us` wakes on this machine as it is now: the floor
+// under any loop that sleeps, which only polling, at its cost, gets below.
+std::vector<float> WakeLateness(double us, int n) {
+    std::vector<float> late;
+    late.reserve(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        const double start = WallUs();
+        std::this_thread::sleep_for(std::chrono::nanoseconds(static_cast<long>(us * 1000)));
+        late.push_back(static_cast<float>(WallUs() - start - us));
+    }
+    return late;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -352,6 +366,14 @@ int main(int argc, char** argv) {
             lines.push_back(line);
         }
 
+    }
+
+    // The same thread, so the same timer slack as the game's waits.
+    for (const auto& [us, n] : {std::pair{1000.0, 600}, std::pair{5000.0, 300}}) {
+        const std::vector<float> w = WakeLateness(us, n);
+        std::snprintf(line, sizeof line, "wake sleep_us=%.0f load=%d p50_us=%.0f p99_us=%.0f max_us=%.0f", us, load,
+                      Percentile(w, 0.5), Percentile(w, 0.99), Percentile(w, 1.0));
+        lines.push_back(line);
     }
 
     // Input: from a key's arrival to the game's handler, mid-ride.

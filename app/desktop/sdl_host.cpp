@@ -204,7 +204,7 @@ void SdlHost::Sleep(double us) {
     stats_.sleeps += 1;
 }
 
-void SdlHost::Yield(double remainingUs) {
+pacing::WaitStep SdlHost::Serve(double remainingUs) {
     const double entry = NowUs();
     PumpEvents();
     const double nextTimer = ui_ ? ui_->RunDueTimers() : -1;
@@ -221,6 +221,11 @@ void SdlHost::Yield(double remainingUs) {
     // A frame that never sleeps still gets shown, a few milliseconds late.
     if (presenter_ && (step.kind != pacing::WaitStep::Kind::Poll || now - handedOverUs_ >= period / 4))
         presenter_->Wake();
+    return step;
+}
+
+void SdlHost::Yield(double remainingUs) {
+    const pacing::WaitStep step = Serve(remainingUs);
     switch (step.kind) {
     case pacing::WaitStep::Kind::Poll: break;
     case pacing::WaitStep::Kind::Sleep: Sleep(step.us); break;
@@ -231,6 +236,8 @@ void SdlHost::Yield(double remainingUs) {
         break;
     }
 }
+
+void SdlHost::Spin(double remainingUs) { Serve(remainingUs); }
 
 void SdlHost::Idle() {
     PumpEvents();

@@ -41,6 +41,9 @@ public:
 
     double NowUs() const;
     void Yield(double remainingUs) override;
+    // Does all that Yield does but never waits: the yardstick a wait is
+    // measured against, showing the same pictures.
+    void Spin(double remainingUs);
     // Waits for events or the next timer while no frame is under way.
     void Idle();
 
@@ -67,6 +70,8 @@ private:
     void RequestClose();
     void Present();
     void Sleep(double us);
+    // Events, timers and a due hand-over; says how the rest of the wait would be spent.
+    pacing::WaitStep Serve(double remainingUs);
     double RefreshPeriodUs();
 
     WindowPtr window_;
