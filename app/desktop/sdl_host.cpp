@@ -110,55 +110,57 @@ void SdlHost::RequestClose() {
     closeRequested_();
 }
 
+void SdlHost::Dispatch(const SDL_Event& e) {
+    if (e.type == SDL_DISPLAYEVENT ||
+        (e.type == SDL_WINDOWEVENT &&
+         (e.window.event == SDL_WINDOWEVENT_MOVED || e.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED ||
+          e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)))
+        refreshStale_ = true;
+    if (!ui_) return;
+    switch (e.type) {
+    case SDL_QUIT:
+        RequestClose();
+        break;
+    case SDL_SYSWMEVENT:
+        watch_.Notice(e);
+        if (watch_.Gone()) RequestClose();
+        break;
+    case SDL_WINDOWEVENT:
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
+            RequestClose();
+        } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+                   e.window.event == SDL_WINDOWEVENT_RESIZED) {
+            needFullPaint_ = true;
+            ui_->MarkDirty();
+        }
+        input_.Handle(e, NowUs() / 1000);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        if (e.button.button != SDL_BUTTON_LEFT) break;
+        int w = 0, h = 0;
+        SDL_GetWindowSize(window_.get(), &w, &h);
+        const std::optional<PicturePoint> p =
+            WindowToPicture(PlacePicture(ui::kScreenWidth, ui::kScreenHeight, w, h), e.button.x, e.button.y);
+        if (e.type == SDL_MOUSEBUTTONDOWN) {
+            if (p) ui_->OnMouseDown(p->x, p->y);
+        } else {
+            // A release outside the picture still ends a press.
+            ui_->OnMouseUp(p ? p->x : -1, p ? p->y : -1);
+        }
+        break;
+    }
+    default:
+        input_.Handle(e, NowUs() / 1000);
+        break;
+    }
+}
+
 void SdlHost::PumpEvents() {
     // A window destroyed under the game is closed for it.
     if (QuitRequested() || watch_.Gone()) RequestClose();
     SDL_Event e;
-    while (SDL_PollEvent(&e)) {
-        if (e.type == SDL_DISPLAYEVENT ||
-            (e.type == SDL_WINDOWEVENT &&
-             (e.window.event == SDL_WINDOWEVENT_MOVED || e.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED ||
-              e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)))
-            refreshStale_ = true;
-        if (!ui_) continue;
-        switch (e.type) {
-        case SDL_QUIT:
-            RequestClose();
-            break;
-        case SDL_SYSWMEVENT:
-            watch_.Notice(e);
-            if (watch_.Gone()) RequestClose();
-            break;
-        case SDL_WINDOWEVENT:
-            if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
-                RequestClose();
-            } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
-                       e.window.event == SDL_WINDOWEVENT_RESIZED) {
-                needFullPaint_ = true;
-                ui_->MarkDirty();
-            }
-            input_.Handle(e, NowUs() / 1000);
-            break;
-        case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP: {
-            if (e.button.button != SDL_BUTTON_LEFT) break;
-            int w = 0, h = 0;
-            SDL_GetWindowSize(window_.get(), &w, &h);
-            const std::optional<PicturePoint> p =
-                WindowToPicture(PlacePicture(ui::kScreenWidth, ui::kScreenHeight, w, h), e.button.x, e.button.y);
-            if (e.type == SDL_MOUSEBUTTONDOWN) {
-                if (p) ui_->OnMouseDown(p->x, p->y);
-            } else {
-                // A release outside the picture still ends a press.
-                ui_->OnMouseUp(p ? p->x : -1, p ? p->y : -1);
-            }
-            break;
-        }
-        default:
-            input_.Handle(e, NowUs() / 1000);
-            break;
-        }
-    }
+    while (SDL_PollEvent(&e)) Dispatch(e);
     if (ui_) input_.Tick(NowUs() / 1000);
 }
 
@@ -192,6 +194,7 @@ SdlHost::Stats SdlHost::GetStats() const {
         s.presents = presenter_->Presents();
         s.presenterUs = presenter_->BusyUs();
         s.gaveWay = presenter_->GaveWay();
+        s.readAheads = presenter_->ReadAheads();
     }
     return s;
 }
@@ -231,10 +234,18 @@ void SdlHost::Yield(double remainingUs) {
     case pacing::WaitStep::Kind::Sleep: Sleep(step.us); break;
     case pacing::WaitStep::Kind::WaitEvents:
         // Wakes at once for input, so the player's keys are never held back.
-        SDL_WaitEventTimeout(nullptr, step.ms);
+        WaitForEvent(step.ms);
         stats_.sleeps += 1;
         break;
     }
+}
+
+void SdlHost::WaitForEvent(int ms) {
+    // The event that ends the wait is taken at once. Waited for without one,
+    // SDL 2.26 leaves its end-of-poll mark ahead of it, and the next poll would
+    // stop there and leave the event for the wait after, a sleep away.
+    SDL_Event e;
+    if (SDL_WaitEventTimeout(&e, ms)) Dispatch(e);
 }
 
 void SdlHost::Spin(double remainingUs) { Serve(remainingUs); }
@@ -248,7 +259,7 @@ void SdlHost::Idle() {
     if (presenter_) presenter_->Wake();
     double wait = ui_ && ui_->Dirty() ? std::max(0.0, schedule_.dueUs - now) : period;
     if (nextTimer >= 0) wait = std::min(wait, nextTimer);
-    if (wait >= 1000) SDL_WaitEventTimeout(nullptr, static_cast<int>(wait / 1000));
+    if (wait >= 1000) WaitForEvent(static_cast<int>(wait / 1000));
     else if (wait > 0) Sleep(wait);
 }
 

@@ -54,6 +54,7 @@ public:
         uint64_t handOvers = 0;  // frames composed and passed on
         double presenterUs = 0;  // the presenting thread's time
         uint64_t gaveWay = 0;    // how often that thread offered its processor
+        uint64_t readAheads = 0; // updates that read input ahead of the game's thread
         uint64_t sleeps = 0;
         double pollUs = 0;       // the polled end of a frame, as now learned
     };
@@ -67,6 +68,8 @@ public:
 
 private:
     void PumpEvents();
+    void Dispatch(const SDL_Event& e);
+    void WaitForEvent(int ms);
     void RequestClose();
     void Present();
     void Sleep(double us);

@@ -12,7 +12,8 @@ namespace platform {
 
 SdlPresenter::SdlPresenter(SDL_Window* window, double giveWayUs)
     : window_(window),
-      giveWayTicks_(static_cast<uint64_t>(std::max(0.0, giveWayUs) * static_cast<double>(SDL_GetPerformanceFrequency()) / 1e6)) {
+      giveWayTicks_(static_cast<uint64_t>(std::max(0.0, giveWayUs) * static_cast<double>(SDL_GetPerformanceFrequency()) / 1e6)),
+      readAhead_(window) {
     for (int i = 0; i < 3; ++i) {
         ui::Surface& b = buffers_[i];
         b.Resize(ui::kScreenWidth, ui::kScreenHeight, 0);
@@ -113,6 +114,9 @@ void SdlPresenter::Show(const ui::Surface& frame, bool repaint, uint64_t start) 
     if (repaint) SDL_UpdateWindowSurface(window_);
     else SDL_UpdateWindowSurfaceRects(window_, &rect, 1);
     presents_.fetch_add(1, std::memory_order_relaxed);
+    // The update waits for the X server's reply and reads whatever input
+    // came with it, which the game's thread, waiting on the socket, would miss.
+    if (readAhead_.Check()) readAheads_.fetch_add(1, std::memory_order_relaxed);
 }
 
 } // namespace platform

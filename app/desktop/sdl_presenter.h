@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "app/desktop/x11_read_ahead.h"
 #include "platform/sdl/sdl_ptrs.h"
 #include "ui/surface.h"
 
@@ -41,6 +42,8 @@ public:
     uint64_t GaveWay() const { return gaveWay_.load(std::memory_order_relaxed); }
     // Frames that reached the window so far.
     uint64_t Presents() const { return presents_.load(std::memory_order_relaxed); }
+    // Updates after which input read ahead was waiting for the game's thread.
+    uint64_t ReadAheads() const { return readAheads_.load(std::memory_order_relaxed); }
     // Microseconds the thread spent scaling and updating the window.
     double BusyUs() const { return busyUs_.load(std::memory_order_relaxed); }
 
@@ -63,6 +66,8 @@ private:
     bool wakePending_ = false;  // only the game's thread reads or writes it
     std::atomic<uint64_t> presents_{0};
     std::atomic<uint64_t> gaveWay_{0};
+    std::atomic<uint64_t> readAheads_{0};
+    X11ReadAhead readAhead_;
     std::atomic<double> busyUs_{0};
     SurfacePtr wraps_[3];  // the buffers as SDL surfaces, for SDL's converting blits
     int lastW_ = 0, lastH_ = 0;
