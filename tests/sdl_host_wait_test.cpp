@@ -5,32 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <string>
 #include <thread>
 
 #include "app/desktop/sdl_host.h"
+#include "scoped_env.h"
 #include "ui/window.h"
 
 namespace {
 
-class DummyVideo {
-public:
-    DummyVideo() {
-        if (const char* before = std::getenv("SDL_VIDEODRIVER")) previous_ = before;
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
-    }
-    ~DummyVideo() {
-        if (previous_.empty()) unsetenv("SDL_VIDEODRIVER");
-        else setenv("SDL_VIDEODRIVER", previous_.c_str(), 1);
-    }
-
-private:
-    std::string previous_;
-};
-
 TEST(SdlHostSpinTest, HandsAChangedWindowOverLikeAWaitButNeverSleeps) {
-    DummyVideo video;
+    ScopedEnv video("SDL_VIDEODRIVER", "dummy");
     platform::SdlHost host;
     ASSERT_TRUE(host.Open("Trakmor test")) << host.Error();
     ui::Window window;
@@ -54,7 +38,7 @@ TEST(SdlHostSpinTest, HandsAChangedWindowOverLikeAWaitButNeverSleeps) {
 // SDL 2.26 leaves its end-of-poll mark ahead of an event that ends a wait
 // for events; polled for afterwards, the event would wait for the next wait.
 TEST(SdlHostWaitTest, AKeyThatEndsAWaitIsHandledInThatWait) {
-    DummyVideo video;
+    ScopedEnv video("SDL_VIDEODRIVER", "dummy");
     platform::SdlHost host;
     ASSERT_TRUE(host.Open("Trakmor test")) << host.Error();
     ui::Window window;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/little_endian.h"
+#include "scoped_env.h"
 
 namespace fs = std::filesystem;
 using platform::SdlWavePlayer;
@@ -68,22 +69,6 @@ std::vector<uint8_t> Tone(size_t n, uint8_t lo, uint8_t hi) {
 }
 
 constexpr uint8_t kSilence = 0x80;
-
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (old_) setenv(name_, old_->c_str(), 1);
-        else unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 // Each test gets its own audio subsystem with the disk driver, which writes
 // what the device plays into a file.

@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "app/desktop/x11_read_ahead.h"
+#include "scoped_env.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ void Drain(Display* sdl) {
 TEST(X11ReadAheadTest, WakesTheSocketOnlyWhenInputWasReadAhead) {
     Display* other = std::getenv("DISPLAY") ? XOpenDisplay(nullptr) : nullptr;
     if (!other) GTEST_SKIP() << "no X display";
-    setenv("SDL_VIDEODRIVER", "x11", 1);
+    ScopedEnv video("SDL_VIDEODRIVER", "x11");
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
     SDL_Window* window = SDL_CreateWindow("Trakmor test", 0, 0, 64, 48, SDL_WINDOW_SHOWN);
     ASSERT_NE(window, nullptr) << SDL_GetError();
