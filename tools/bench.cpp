@@ -127,7 +127,7 @@ struct Run {
     std::vector<float> late;
     std::vector<float> costs;
     // Sums behind the figures, for runs made of several stretches.
-    double scrolled = 0, wanted = 0, wall = 0, cpuSeconds = 0, presents = 0, gaveWay = 0, readAheads = 0;
+    double scrolled = 0, wanted = 0, wall = 0, cpuSeconds = 0, presents = 0, gaveWay = 0;
     double pollUs = 0;
     void Add(const Run& r) {
         if (r.pollUs > 0) pollUs = r.pollUs;
@@ -137,7 +137,6 @@ struct Run {
         cpuSeconds += r.cpuSeconds;
         presents += r.presents;
         gaveWay += r.gaveWay;
-        readAheads += r.readAheads;
         late.insert(late.end(), r.late.begin(), r.late.end());
         costs.insert(costs.end(), r.costs.begin(), r.costs.end());
         ratio = scrolled / wanted;
@@ -179,7 +178,6 @@ Run Ride(game::Form1& f, BenchPump& pump, int gear, int setting, bool busy, doub
     const platform::SdlHost::Stats after = pump.host.GetStats();
     run.presents = static_cast<double>(after.presents - before.presents);
     run.gaveWay = static_cast<double>(after.gaveWay - before.gaveWay);
-    run.readAheads = static_cast<double>(after.readAheads - before.readAheads);
     run.ratio = scrolled / run.wanted;
     run.cpu = cpu / wall;
     run.presentsPerS = run.presents / wall;
@@ -336,10 +334,9 @@ int main(int argc, char** argv) {
                 std::snprintf(line, sizeof line,
                               "window scale=%s frame_us=%.0f load=%d presents_per_s=%.0f present_p50_us=%.0f "
                               "present_p99_us=%.0f pace=%.4f cpu=%.3f busy_pace=%.4f late_p99_us=%.0f "
-                              "gave_way_per_present=%.1f read_aheads_per_s=%.1f",
+                              "gave_way_per_present=%.1f",
                               s.c_str(), frameUs, load, r.presentsPerS, p50, p99, r.ratio, r.cpu, busy.ratio,
-                              Percentile(r.late, 0.99), r.presents > 0 ? r.gaveWay / r.presents : 0.0,
-                              r.wall > 0 ? r.readAheads / r.wall : 0.0);
+                              Percentile(r.late, 0.99), r.presents > 0 ? r.gaveWay / r.presents : 0.0);
                 lines.push_back(line);
                 std::fflush(stdout);
             }

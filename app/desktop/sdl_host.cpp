@@ -9,7 +9,9 @@
 #include "app/desktop/display_watchdog.h"
 #include "app/desktop/frame_scale.h"
 #include "app/desktop/sdl_presenter.h"
+#include "app/desktop/sdl_window_target.h"
 #include "app/desktop/window_placement.h"
+#include "app/desktop/x11_frame_target.h"
 #include "platform/display_guard.h"
 
 namespace platform {
@@ -27,6 +29,7 @@ SdlHost::SdlHost() {
 
 SdlHost::~SdlHost() {
     StopPresenting();
+    resizes_.Stop();
     if (watch_.Gone()) {
         // SDL closes its second display connection with Xlib's fatal handler
         // back in place, and that connection still holds the errors of its
@@ -72,6 +75,7 @@ bool SdlHost::Open(const std::string& title) {
     SDL_StopTextInput();
     input_.Open(window_.get());
     watch_.Start(window_.get());
+    resizes_.Start(window_.get());
     return true;
 }
 
@@ -159,6 +163,7 @@ void SdlHost::Dispatch(const SDL_Event& e) {
 void SdlHost::PumpEvents() {
     // A window destroyed under the game is closed for it.
     if (QuitRequested() || watch_.Gone()) RequestClose();
+    resizes_.Release();
     SDL_Event e;
     while (SDL_PollEvent(&e)) Dispatch(e);
     if (ui_) input_.Tick(NowUs() / 1000);
@@ -167,7 +172,13 @@ void SdlHost::PumpEvents() {
 void SdlHost::Present() {
     if (!window_ || !ui_ || watch_.Gone()) return;
     const double start = NowUs();
-    if (!presenter_) presenter_ = std::make_unique<SdlPresenter>(window_.get());
+    if (!presenter_) {
+        // Off the game's thread only where the window can be reached without SDL.
+        if (std::unique_ptr<X11FrameTarget> x11 = X11FrameTarget::Open(window_.get()))
+            presenter_ = std::make_unique<SdlPresenter>(std::move(x11), true);
+        else
+            presenter_ = std::make_unique<SdlPresenter>(std::make_unique<SdlWindowTarget>(window_.get()), false);
+    }
     ui_->Compose(presenter_->Back());
     presenter_->HandOver(needFullPaint_);
     needFullPaint_ = false;
@@ -190,11 +201,11 @@ void SdlHost::StopPresenting() { presenter_.reset(); }
 SdlHost::Stats SdlHost::GetStats() const {
     Stats s = stats_;
     s.pollUs = margin_.PollUs();
+    s.resizesMerged = resizes_.Merged();
     if (presenter_) {
         s.presents = presenter_->Presents();
         s.presenterUs = presenter_->BusyUs();
         s.gaveWay = presenter_->GaveWay();
-        s.readAheads = presenter_->ReadAheads();
     }
     return s;
 }
@@ -244,6 +255,7 @@ void SdlHost::WaitForEvent(int ms) {
     // The event that ends the wait is taken at once. Waited for without one,
     // SDL 2.26 leaves its end-of-poll mark ahead of it, and the next poll would
     // stop there and leave the event for the wait after, a sleep away.
+    resizes_.Release();
     SDL_Event e;
     if (SDL_WaitEventTimeout(&e, ms)) Dispatch(e);
 }

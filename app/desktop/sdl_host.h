@@ -8,6 +8,7 @@
 
 #include "app/desktop/pacing.h"
 #include "app/desktop/sdl_input.h"
+#include "app/desktop/x11_resize_coalescer.h"
 #include "app/desktop/x11_window_watch.h"
 #include "platform/event_pump.h"
 #include "platform/sdl/sdl_counter.h"
@@ -54,8 +55,8 @@ public:
         uint64_t handOvers = 0;  // frames composed and passed on
         double presenterUs = 0;  // the presenting thread's time
         uint64_t gaveWay = 0;    // how often that thread offered its processor
-        uint64_t readAheads = 0; // updates that read input ahead of the game's thread
         uint64_t sleeps = 0;
+        uint64_t resizesMerged = 0;  // window configures replaced by a later one before the game saw them
         double pollUs = 0;       // the polled end of a frame, as now learned
     };
     Stats GetStats() const;
@@ -95,6 +96,7 @@ private:
     bool videoReady_ = false;
     bool closing_ = false;
     X11WindowWatch watch_;
+    X11ResizeCoalescer resizes_;
     Stats stats_;
     desktop::SdlInput input_;
 };

@@ -10,10 +10,11 @@
 
 namespace platform {
 
-SdlPresenter::SdlPresenter(SDL_Window* window, double giveWayUs)
-    : window_(window),
-      giveWayTicks_(static_cast<uint64_t>(std::max(0.0, giveWayUs) * static_cast<double>(SDL_GetPerformanceFrequency()) / 1e6)),
-      readAhead_(window) {
+SdlPresenter::SdlPresenter(std::unique_ptr<FrameTarget> target, bool ownThread, double giveWayUs)
+    : target_(std::move(target)),
+      giveWayTicks_(ownThread ? static_cast<uint64_t>(std::max(0.0, giveWayUs) *
+                                                      static_cast<double>(SDL_GetPerformanceFrequency()) / 1e6)
+                              : 0) {
     for (int i = 0; i < 3; ++i) {
         ui::Surface& b = buffers_[i];
         b.Resize(ui::kScreenWidth, ui::kScreenHeight, 0);
@@ -21,10 +22,11 @@ SdlPresenter::SdlPresenter(SDL_Window* window, double giveWayUs)
                                                            b.Width() * 4, SDL_PIXELFORMAT_RGB888));
         if (wraps_[i]) SDL_SetSurfaceBlendMode(wraps_[i].get(), SDL_BLENDMODE_NONE);
     }
-    thread_ = std::thread([this] { Run(); });
+    if (ownThread) thread_ = std::thread([this] { Run(); });
 }
 
 SdlPresenter::~SdlPresenter() {
+    if (!thread_.joinable()) return;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stop_ = true;
@@ -34,6 +36,11 @@ SdlPresenter::~SdlPresenter() {
 }
 
 void SdlPresenter::HandOver(bool repaint) {
+    if (!thread_.joinable()) {
+        Timed(*back_, repaint_ || repaint);
+        repaint_ = false;
+        return;
+    }
     {
         std::lock_guard<std::mutex> lock(mutex_);
         std::swap(back_, ready_);
@@ -65,58 +72,51 @@ void SdlPresenter::Run() {
         repaint_ = false;
         const ui::Surface* frame = shown_;
         lock.unlock();
-        const Uint64 start = SDL_GetPerformanceCounter();
-        Show(*frame, repaint, start);
-        const double us = static_cast<double>(SDL_GetPerformanceCounter() - start) * 1e6 /
-                          static_cast<double>(SDL_GetPerformanceFrequency());
-        busyUs_.store(busyUs_.load(std::memory_order_relaxed) + us, std::memory_order_relaxed);
+        Timed(*frame, repaint);
         lock.lock();
     }
 }
 
+void SdlPresenter::Timed(const ui::Surface& frame, bool repaint) {
+    const Uint64 start = SDL_GetPerformanceCounter();
+    Show(frame, repaint, start);
+    const double us = static_cast<double>(SDL_GetPerformanceCounter() - start) * 1e6 /
+                      static_cast<double>(SDL_GetPerformanceFrequency());
+    busyUs_.store(busyUs_.load(std::memory_order_relaxed) + us, std::memory_order_relaxed);
+}
+
 void SdlPresenter::Show(const ui::Surface& frame, bool repaint, uint64_t start) {
-    SDL_Surface* target = SDL_GetWindowSurface(window_);
-    if (!target) return;
-    const Placement at = PlacePicture(frame.Width(), frame.Height(), target->w, target->h);
-    if (repaint || target->w != lastW_ || target->h != lastH_) {
-        SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
-        lastW_ = target->w;
-        lastH_ = target->h;
-        repaint = true;
-    }
-    const bool fits = at.x >= 0 && at.y >= 0 && at.w <= target->w && at.h <= target->h;
-    if (fits && target->format->format == SDL_PIXELFORMAT_RGB888) {
-        if (SDL_MUSTLOCK(target)) SDL_LockSurface(target);
-        auto* corner = static_cast<unsigned char*>(target->pixels) + static_cast<ptrdiff_t>(at.y) * target->pitch +
-                       static_cast<ptrdiff_t>(at.x) * 4;
+    int w = 0, h = 0;
+    if (!target_->Size(&w, &h)) return;
+    const Placement place = PlacePicture(frame.Width(), frame.Height(), w, h);
+    const SDL_Rect at{place.x, place.y, place.w, place.h};
+    SDL_Surface* canvas = target_->Canvas(at);
+    if (!canvas) return;
+    if (w != lastW_ || h != lastH_) repaint = true;
+    if (canvas->format->format == SDL_PIXELFORMAT_RGB888) {
         // Woken by the game's thread, this thread usually lands on the game's
         // processor, and the game's next wake-up would then wait behind the
         // whole scaling (1-2 ms at 4x) even with the other processor idle.
         // Giving way after each band bounds that wait to one band. Under load
         // each offer may hand the processor to another program for a whole
         // slice, so a present stops offering once it has taken giveWayTicks_.
-        ScaleInBands(frame.Pixels().data(), frame.Width(), frame.Height(), at.scale,
-                     reinterpret_cast<uint32_t*>(corner), target->pitch, [this, start] {
+        ScaleInBands(frame.Pixels().data(), frame.Width(), frame.Height(), place.scale,
+                     static_cast<uint32_t*>(canvas->pixels), canvas->pitch, [this, start] {
                          if (SDL_GetPerformanceCounter() - start >= giveWayTicks_) return;
                          sched_yield();
                          gaveWay_.fetch_add(1, std::memory_order_relaxed);
                      });
-        if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
     } else {
         // Other window formats (a 16-bit desktop): SDL converts.
         SDL_Surface* wrap = wraps_[&frame - buffers_].get();
         if (!wrap) return;
-        SDL_Rect dst{at.x, at.y, at.w, at.h};
-        if (at.scale == 1) SDL_BlitSurface(wrap, nullptr, target, &dst);
-        else SDL_BlitScaled(wrap, nullptr, target, &dst);
+        if (place.scale == 1) SDL_BlitSurface(wrap, nullptr, canvas, nullptr);
+        else SDL_BlitScaled(wrap, nullptr, canvas, nullptr);
     }
-    SDL_Rect rect{std::max(0, at.x), std::max(0, at.y), std::min(at.w, target->w), std::min(at.h, target->h)};
-    if (repaint) SDL_UpdateWindowSurface(window_);
-    else SDL_UpdateWindowSurfaceRects(window_, &rect, 1);
+    if (!target_->Show(at, w, h, repaint)) return;
+    lastW_ = w;
+    lastH_ = h;
     presents_.fetch_add(1, std::memory_order_relaxed);
-    // The update waits for the X server's reply and reads whatever input
-    // came with it, which the game's thread, waiting on the socket, would miss.
-    if (readAhead_.Check()) readAheads_.fetch_add(1, std::memory_order_relaxed);
 }
 
 } // namespace platform

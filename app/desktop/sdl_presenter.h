@@ -4,35 +4,38 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <thread>
 
-#include "app/desktop/x11_read_ahead.h"
+#include "app/desktop/frame_target.h"
 #include "platform/sdl/sdl_ptrs.h"
 #include "ui/surface.h"
 
 namespace platform {
 
-// Shows composed frames in the window from a thread of its own, so that
-// scaling the picture up and waiting for the display never hold up the game.
-// The game composes into Back() and hands it over; the thread shows the
-// newest frame handed over, each one once, and skips those it had no time for.
-// SDL's X11 driver makes Xlib thread-safe, so the window surface can be
-// filled and updated here while the game's thread reads events.
+// Shows composed frames on a FrameTarget, scaled by the largest whole number
+// that fits. With a target that another thread may use, it shows them from a
+// thread of its own, so that scaling the picture up and waiting for the
+// display never hold up the game: the game composes into Back() and hands it
+// over, and the thread shows the newest frame handed over, each one once,
+// skipping those it had no time for. Otherwise it shows each frame at once,
+// on the game's thread, as it is handed over.
 class SdlPresenter {
 public:
-    // Each present gives way to other threads between bands of scaling until
-    // it has taken `giveWayUs` (see Show).
-    explicit SdlPresenter(SDL_Window* window, double giveWayUs = kGiveWayUs);
+    // Each present of the thread gives way to other threads between bands of
+    // scaling until it has taken `giveWayUs` (see Show).
+    SdlPresenter(std::unique_ptr<FrameTarget> target, bool ownThread, double giveWayUs = kGiveWayUs);
     static constexpr double kGiveWayUs = 4000;
     ~SdlPresenter();
     SdlPresenter(const SdlPresenter&) = delete;
     SdlPresenter& operator=(const SdlPresenter&) = delete;
 
+    bool OwnThread() const { return thread_.joinable(); }
     // The game thread's frame to compose into; its own until HandOver.
     ui::Surface& Back() { return *back_; }
     // Passes the composed frame on; `repaint` also clears the window around it
-    // (after a resize or an expose). Never waits for the display.
+    // (after an expose). Never waits for the display when it has a thread.
     void HandOver(bool repaint);
     // Lets the thread show what was handed over. Called just before the game's
     // thread sleeps: woken earlier, the thread would often take the processor
@@ -42,17 +45,16 @@ public:
     uint64_t GaveWay() const { return gaveWay_.load(std::memory_order_relaxed); }
     // Frames that reached the window so far.
     uint64_t Presents() const { return presents_.load(std::memory_order_relaxed); }
-    // Updates after which input read ahead was waiting for the game's thread.
-    uint64_t ReadAheads() const { return readAheads_.load(std::memory_order_relaxed); }
-    // Microseconds the thread spent scaling and updating the window.
+    // Microseconds spent scaling and showing.
     double BusyUs() const { return busyUs_.load(std::memory_order_relaxed); }
 
 private:
     void Run();
     // `start`: when this present began, on SDL's performance counter.
     void Show(const ui::Surface& frame, bool repaint, uint64_t start);
+    void Timed(const ui::Surface& frame, bool repaint);
 
-    SDL_Window* window_;
+    std::unique_ptr<FrameTarget> target_;
     uint64_t giveWayTicks_;
     ui::Surface buffers_[3];
     ui::Surface* back_ = &buffers_[0];
@@ -66,11 +68,9 @@ private:
     bool wakePending_ = false;  // only the game's thread reads or writes it
     std::atomic<uint64_t> presents_{0};
     std::atomic<uint64_t> gaveWay_{0};
-    std::atomic<uint64_t> readAheads_{0};
-    X11ReadAhead readAhead_;
     std::atomic<double> busyUs_{0};
     SurfacePtr wraps_[3];  // the buffers as SDL surfaces, for SDL's converting blits
-    int lastW_ = 0, lastH_ = 0;
+    int lastW_ = -1, lastH_ = -1;
     std::thread thread_;
 };
 
