@@ -1,9 +1,16 @@
 #include "platform/display_guard.h"
 
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 namespace platform {
@@ -15,12 +22,17 @@ constexpr std::array kQuitSignals{SIGINT, SIGTERM, SIGHUP};
 // Long enough for a mode switch; a restore that takes longer has hung.
 constexpr unsigned kRestoreSeconds = 2;
 
+std::mutex g_restoreLock;
 std::function<void()> g_restore;
 volatile std::sig_atomic_t g_restoring = 0;
 volatile std::sig_atomic_t g_crashSignal = 0;
 volatile std::sig_atomic_t g_quitRequested = 0;
 std::array<struct sigaction, kQuitSignals.size()> g_previousQuit{};
 bool g_installed = false;
+// The crashing thread asks over the first pipe, the restoring one answers over the second.
+int g_ask[2] = {-1, -1};
+int g_answer[2] = {-1, -1};
+std::atomic<pid_t> g_restorer{0};
 // A stack overflow leaves no room to run the handler on the thread's own stack.
 alignas(64) std::array<char, 256 * 1024> g_handlerStack;
 
@@ -32,22 +44,50 @@ alignas(64) std::array<char, 256 * 1024> g_handlerStack;
 
 void OnRestoreTimeout(int) { Die(g_crashSignal); }
 
-// The restore callback is not async-signal-safe: it talks to SDL and the
-// display server, possibly while the crash holds one of their locks. The
-// process is dying anyway and a desktop left at 640x480 is the worse outcome;
-// the alarm turns a restore that deadlocks back into the original crash.
+pid_t ThisThread() { return static_cast<pid_t>(syscall(SYS_gettid)); }
+
+// Restoring the mode talks to SDL and the display server, which nothing in a
+// signal handler may do. A thread of its own waits for a crash and restores
+// the mode outside any handler, while the crashing thread waits for it.
+void Restorer() {
+    sigset_t only{};
+    sigfillset(&only);
+    for (int sig : kCrashSignals) sigdelset(&only, sig);
+    pthread_sigmask(SIG_SETMASK, &only, nullptr);
+    g_restorer = ThisThread();
+    int sig = 0;
+    while (read(g_ask[0], &sig, sizeof sig) < 0 && errno == EINTR) {
+    }
+    {
+        std::lock_guard<std::mutex> lock(g_restoreLock);
+        if (g_restore) g_restore();
+    }
+    const char done = 1;
+    while (write(g_answer[1], &done, 1) < 0 && errno == EINTR) {
+    }
+    for (;;) pause();
+}
+
+// Only async-signal-safe calls here. The restore may still deadlock on a lock
+// the crash left held; the alarm turns that back into the original crash.
 void OnCrash(int sig) {
     if (!g_restoring) {
         g_restoring = 1;
         g_crashSignal = sig;
-        struct sigaction timeout {};
-        timeout.sa_handler = OnRestoreTimeout;
-        timeout.sa_flags = SA_ONSTACK;
-        sigemptyset(&timeout.sa_mask);
-        sigaction(SIGALRM, &timeout, nullptr);
-        alarm(kRestoreSeconds);
-        if (g_restore) g_restore();
-        alarm(0);
+        if (ThisThread() != g_restorer) {
+            struct sigaction timeout {};
+            timeout.sa_handler = OnRestoreTimeout;
+            timeout.sa_flags = SA_ONSTACK;
+            sigemptyset(&timeout.sa_mask);
+            sigaction(SIGALRM, &timeout, nullptr);
+            alarm(kRestoreSeconds);
+            if (write(g_ask[1], &sig, sizeof sig) == sizeof sig) {
+                char done = 0;
+                while (read(g_answer[0], &done, 1) < 0 && errno == EINTR) {
+                }
+            }
+            alarm(0);
+        }
     }
     Die(sig);
 }
@@ -68,9 +108,17 @@ void OnQuit(int sig, siginfo_t* info, void* context) {
 } // namespace
 
 void InstallDisplayRestoreOnSignals(std::function<void()> restore) {
-    g_restore = std::move(restore);
+    {
+        std::lock_guard<std::mutex> lock(g_restoreLock);
+        g_restore = std::move(restore);
+    }
     if (g_installed) return;
     g_installed = true;
+
+    if (pipe2(g_ask, O_CLOEXEC) == 0 && pipe2(g_answer, O_CLOEXEC) == 0) {
+        std::thread(Restorer).detach();
+        while (g_restorer == 0) sched_yield();
+    }
 
     stack_t stack{};
     stack.ss_sp = g_handlerStack.data();

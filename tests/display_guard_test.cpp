@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <thread>
 
 namespace platform {
 namespace {
@@ -112,6 +114,45 @@ TEST(DisplayGuardTest, RestoresOnStackOverflow) {
     ExpectKilledBy(outcome, SIGSEGV);
     EXPECT_EQ(outcome.report, "restored;");
 }
+
+pid_t ThreadId() { return static_cast<pid_t>(syscall(SYS_gettid)); }
+
+// Where the restore ran: its thread, and whether that thread was inside a
+// signal handler on the handlers' stack at the time.
+void InstallReportingWhere() {
+    InstallDisplayRestoreOnSignals([] {
+        stack_t stack{};
+        sigaltstack(nullptr, &stack);
+        Report("restorer=" + std::to_string(ThreadId()) + ((stack.ss_flags & SS_ONSTACK) ? " in handler;" : ";"));
+    });
+}
+
+class RestoreThreadTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(RestoreThreadTest, RestoresOutsideTheHandlerOnAThreadOfItsOwn) {
+    const bool fromSecondThread = GetParam();
+    const ChildOutcome outcome = RunInChild([fromSecondThread] {
+        InstallReportingWhere();
+        auto crash = [] {
+            Report("crasher=" + std::to_string(ThreadId()) + ";");
+            std::raise(SIGSEGV);
+        };
+        if (fromSecondThread) std::thread(crash).join();
+        else crash();
+    });
+    ExpectKilledBy(outcome, SIGSEGV);
+    const size_t crasher = outcome.report.find("crasher="), restorer = outcome.report.find("restorer=");
+    ASSERT_NE(crasher, std::string::npos) << outcome.report;
+    ASSERT_NE(restorer, std::string::npos) << outcome.report;
+    const std::string crashing = outcome.report.substr(crasher + 8, outcome.report.find(';', crasher) - crasher - 8);
+    const std::string restoring = outcome.report.substr(restorer + 9, outcome.report.find(';', restorer) - restorer - 9);
+    EXPECT_NE(crashing, restoring) << outcome.report;
+    EXPECT_EQ(restoring.find("handler"), std::string::npos) << outcome.report;
+    EXPECT_NE(restoring, std::to_string(getpid())) << "not the main thread either";
+}
+
+INSTANTIATE_TEST_SUITE_P(DisplayGuard, RestoreThreadTest, ::testing::Bool(),
+                         [](const auto& p) { return p.param ? "CrashOnASecondThread" : "CrashOnTheMainThread"; });
 
 TEST(DisplayGuardTest, CrashInsideRestoreDoesNotRestoreAgain) {
     const ChildOutcome outcome = RunInChild([] {

@@ -137,6 +137,17 @@ TEST_F(SdlDisplayDriverTest, StoringTheSettingTouchesNothing) {
     EXPECT_EQ(WindowSize(), std::make_pair(800, 600));
 }
 
+TEST_F(SdlDisplayDriverTest, LeavingTheGameModeLeavesAPlayersOwnFullscreenAlone) {
+    // The way out of a crash: only a mode the game switched to is undone.
+    ASSERT_EQ(SDL_SetWindowFullscreen(window_.get(), SDL_WINDOW_FULLSCREEN_DESKTOP), 0) << SDL_GetError();
+    EXPECT_FALSE(driver.GameModeInForce());
+    driver.LeaveGameMode();
+    EXPECT_TRUE(Fullscreen()) << "F11's fullscreen is the player's";
+    const DevMode desktop = Desktop();
+    ASSERT_EQ(driver.ChangeDisplaySettingsA(&desktop, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
+    EXPECT_FALSE(driver.GameModeInForce());
+}
+
 TEST_F(SdlDisplayDriverTest, WithoutAWindowNothingChanges) {
     driver.SetWindow(nullptr);
     const DevMode desktop = Desktop();

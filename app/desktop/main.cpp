@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
             hook = std::make_unique<desktop::TestHook>(form, folder);
             input.AfterEvents = [&hook](double nowMs) { hook->Poll(nowMs); };
         }
-        platform::InstallDisplayRestoreOnSignals([&form] { form.screen.RestoreDisplayMode(); });
+        platform::InstallDisplayRestoreOnSignals([&display] { display.LeaveGameMode(); });
         form.Form_Load();
         host.PresentNow();
         for (;;) host.Idle();

@@ -61,6 +61,7 @@ long SdlDisplayDriver::ChangeDisplaySettingsA(const DevMode* mode, uint32_t flag
     if (SDL_GetDesktopDisplayMode(kPrimaryDisplay, &desktop) != 0) return kChangeFailed;
     if (SameSize(*mode, desktop) && (rate == 0 || rate == static_cast<uint32_t>(desktop.refresh_rate))) {
         if (SDL_SetWindowFullscreen(window_, 0) != 0) return kChangeFailed;
+        gameMode_ = false;
         SDL_SetWindowSize(window_, kWindowWidth, kWindowHeight);
         return DISP_CHANGE_SUCCESSFUL;
     }
@@ -74,9 +75,14 @@ long SdlDisplayDriver::ChangeDisplaySettingsA(const DevMode* mode, uint32_t flag
         if (!SameSize(*mode, candidate) || (rate != 0 && rate != static_cast<uint32_t>(candidate.refresh_rate))) continue;
         if (SDL_SetWindowDisplayMode(window_, &candidate) != 0) return kChangeFailed;
         if (SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN) != 0) return kChangeFailed;
+        gameMode_ = true;
         return DISP_CHANGE_SUCCESSFUL;
     }
     return kBadMode;
+}
+
+void SdlDisplayDriver::LeaveGameMode() {
+    if (window_ && gameMode_.exchange(false)) SDL_SetWindowFullscreen(window_, 0);
 }
 
 } // namespace platform

@@ -1,4 +1,6 @@
 #pragma once
+#include <atomic>
+
 #include "platform/display_driver.h"
 
 struct SDL_Window;
@@ -17,9 +19,14 @@ public:
     int GetDeviceCaps(uintptr_t dc, int index) override;
     bool EnumDisplaySettingsA(uint32_t modeNum, DevMode* mode) override;
     long ChangeDisplaySettingsA(const DevMode* mode, uint32_t flags) override;
+    // Puts the desktop's own mode back if the game's is in force, and does
+    // nothing else: for the way out of a crash, where no events may run.
+    void LeaveGameMode();
+    bool GameModeInForce() const { return gameMode_; }
 
 private:
     SDL_Window* window_ = nullptr;
+    std::atomic<bool> gameMode_{false};
 };
 
 } // namespace platform
