@@ -1,46 +1,35 @@
-// The settings file when system calls fail: every failure leaves a file that
-// reads as the old or the new value, and loading never waits.
+// Replacing and reading a file when system calls fail: every failure leaves a
+// file that holds the old or the new contents, and reading never waits.
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <functional>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "game/settings_file.h"
-#include "settings_test_support.h"
+#include "file_store_test_support.h"
 
-using settings_support::AsOrdinaryUser;
-using settings_support::GiveToPlayer;
-using settings_support::LStat;
-using settings_support::ModeOf;
-using settings_support::ReadFile;
-using settings_support::ReturnsByItself;
-using settings_support::WriteFile;
+using file_support::AsOrdinaryUser;
+using file_support::Found;
+using file_support::GiveToPlayer;
+using file_support::Loaded;
+using file_support::LStat;
+using file_support::ModeOf;
+using file_support::ReadFile;
+using file_support::ReturnsByItself;
+using file_support::WriteFile;
 
 namespace {
 
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-const game::FileCalls& Sys() { return game::SystemFileCalls(); }
-
-// Puts the real calls back however a test ends.
-class Injected {
-public:
-    Injected() : saved_(game::SettingsFileCalls()) {}
-    ~Injected() { game::SettingsFileCalls() = saved_; }
-    Injected(const Injected&) = delete;
-    Injected& operator=(const Injected&) = delete;
-    game::FileCalls& calls() { return game::SettingsFileCalls(); }
-
-private:
-    game::FileCalls saved_;
-};
+const platform::FileCalls& Sys() { return platform::SystemFileCalls(); }
 
 // ---------------------------------------------------------------------------
 // One failure at the n-th call, whichever call that is.
@@ -78,8 +67,8 @@ struct Injector {
     }
 };
 
-game::FileCalls CountedCalls() {
-    game::FileCalls c{};
+platform::FileCalls CountedCalls() {
+    platform::FileCalls c{};
     c.open = [](int d, const char* n, int fl, mode_t m) {
         return Injector::Now("open", false) ? Injector::Fail<int>() : Sys().open(d, n, fl, m);
     };
@@ -134,12 +123,9 @@ struct Scene {
     bool asPlayer = false;
 };
 
-class SettingsFaultTest : public settings_support::SettingsFileTest {
-protected:
-    Injected injected;
-};
+class FileFaultTest : public file_support::FileStoreTest {};
 
-TEST_F(SettingsFaultTest, EveryCallFailingInTurnLeavesTheOldOrTheNewValue) {
+TEST_F(FileFaultTest, EveryCallFailingInTurnLeavesTheOldOrTheNewContents) {
     const std::string fresh = "1\r\n";
     const std::vector<Scene> scenes = {
         {"no file yet", "", [](const fs::path&, const fs::path&) {}},
@@ -182,9 +168,8 @@ TEST_F(SettingsFaultTest, EveryCallFailingInTurnLeavesTheOldOrTheNewValue) {
                 std::optional<AsOrdinaryUser> user;
                 if (setup.asPlayer) user.emplace();
                 Injector::Arm(failAt, kind);
-                game::SettingsFileCalls() = CountedCalls();
-                game::WriteSettingsFile(folder / "Trakmor_B.spd", fresh);
-                game::SettingsFileCalls() = Sys();
+                platform::PosixFileStore counted(CountedCalls());
+                counted.Replace(folder / "Trakmor_B.spd", fresh);
             }
             const std::string where = std::string(setup.name) + ", call " + std::to_string(failAt) + " (" +
                                       Injector::hit + ") " + (kind == Fault::Short ? "short" : kind == Fault::Error ? "failing" : "interrupted");
@@ -192,7 +177,9 @@ TEST_F(SettingsFaultTest, EveryCallFailingInTurnLeavesTheOldOrTheNewValue) {
             if (setup.old.empty()) {
                 EXPECT_TRUE(now.empty() || now == fresh) << where << ": " << testing::PrintToString(now);
             } else {
-                const bool readsNew = now.rfind(fresh, 0) == 0 && game::ReadListInteger(now) == 1;
+                // Written in place and not cut: the new bytes, then the rest of the old.
+                const bool readsNew =
+                    now == fresh || (setup.old.size() > fresh.size() && now == fresh + setup.old.substr(fresh.size()));
                 EXPECT_TRUE(now == setup.old || readsNew) << where << ": " << testing::PrintToString(now);
                 EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(target))) << where;
                 EXPECT_EQ(ModeOf(target), mode) << where;
@@ -241,15 +228,13 @@ TEST_F(SettingsFaultTest, EveryCallFailingInTurnLeavesTheOldOrTheNewValue) {
 }
 
 // ---------------------------------------------------------------------------
-// Named failures through the game's own Save.
+// Named failures.
 
-TEST_F(SettingsFaultTest, WriteFlushOrCloseFailingLeavesTheOldFile) {
-    f->VScrollbar1.SetValue(301);
-    Save();
-    ASSERT_EQ(ReadFile(File()), "301\r\n");
-    using Break = void (*)(game::FileCalls&);
+TEST_F(FileFaultTest, WriteFlushOrCloseFailingLeavesTheOldFile) {
+    ASSERT_TRUE(Save("301\r\n"));
+    using Break = void (*)(platform::FileCalls&);
     const std::pair<const char*, Break> breaks[] = {
-        {"a full disk", [](game::FileCalls& c) {
+        {"a full disk", [](platform::FileCalls& c) {
              c.write = [](int, const void* b, size_t n) {
                  // The bytes go to a device that is always full.
                  const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
@@ -260,7 +245,7 @@ TEST_F(SettingsFaultTest, WriteFlushOrCloseFailingLeavesTheOldFile) {
                  return r;
              };
          }},
-        {"out of quota after two bytes", [](game::FileCalls& c) {
+        {"out of quota after two bytes", [](platform::FileCalls& c) {
              c.write = [](int fd, const void* b, size_t n) -> ssize_t {
                  struct stat st {};
                  Sys().fstat(fd, &st);
@@ -271,126 +256,109 @@ TEST_F(SettingsFaultTest, WriteFlushOrCloseFailingLeavesTheOldFile) {
                  return Sys().write(fd, b, std::min<size_t>(n, 2 - static_cast<size_t>(st.st_size)));
              };
          }},
-        {"a failing flush", [](game::FileCalls& c) { c.fsync = [](int) { return errno = EIO, -1; }; }},
-        {"a failing close", [](game::FileCalls& c) { c.close = [](int fd) { return Sys().close(fd), errno = EIO, -1; }; }},
+        {"a failing flush", [](platform::FileCalls& c) { c.fsync = [](int) { return errno = EIO, -1; }; }},
+        {"a failing close", [](platform::FileCalls& c) { c.close = [](int fd) { return Sys().close(fd), errno = EIO, -1; }; }},
     };
     for (const auto& [what, breakIt] : breaks) {
-        f->VScrollbar1.SetValue(1);
-        breakIt(injected.calls());
-        Save();
-        injected.calls() = Sys();
+        breakIt(store.calls);
+        EXPECT_FALSE(Save("1\r\n")) << what;
+        store.calls = Sys();
         EXPECT_EQ(ReadFile(File()), "301\r\n") << what;
         EXPECT_EQ(DirEntries(), Names{"Trakmor_B.spd"}) << what;
-        ExpectSpeed(500);  // the running game does not notice
     }
-    f->NewGame();
-    ExpectSpeed(200);
 }
 
-TEST_F(SettingsFaultTest, RefusedRenameWritesInPlace) {
-    f->VScrollbar1.SetValue(301);
-    Save();
+TEST_F(FileFaultTest, RefusedRenameWritesInPlace) {
+    ASSERT_TRUE(Save("301\r\n"));
     const ino_t inode = LStat(File()).st_ino;
-    injected.calls().rename = [](int, const char*, int, const char*) { return errno = EPERM, -1; };
-    f->VScrollbar1.SetValue(1);
-    Save();
+    store.calls.rename = [](int, const char*, int, const char*) { return errno = EPERM, -1; };
+    EXPECT_TRUE(Save("1\r\n"));
     EXPECT_EQ(ReadFile(File()), "1\r\n");
     EXPECT_EQ(LStat(File()).st_ino, inode);
     EXPECT_EQ(DirEntries(), Names{"Trakmor_B.spd"});
 }
 
-TEST_F(SettingsFaultTest, EveryTemporaryNameTaken) {
-    injected.calls().open = [](int d, const char* n, int fl, mode_t m) {
+TEST_F(FileFaultTest, EveryTemporaryNameTaken) {
+    const auto taken = [](int d, const char* n, int fl, mode_t m) {
         if (fl & O_CREAT) return errno = EEXIST, -1;
         return Sys().open(d, n, fl, m);
     };
     // With no file there is nothing to write in place.
-    f->VScrollbar1.SetValue(301);
-    Save();
+    store.calls.open = taken;
+    EXPECT_FALSE(Save("301\r\n"));
     EXPECT_TRUE(DirEntries().empty());
-    injected.calls() = Sys();
-    Save();
+    store.calls = Sys();
+    ASSERT_TRUE(Save("301\r\n"));
     const ino_t inode = LStat(File()).st_ino;
-    injected.calls().open = [](int d, const char* n, int fl, mode_t m) {
-        if (fl & O_CREAT) return errno = EEXIST, -1;
-        return Sys().open(d, n, fl, m);
-    };
-    f->VScrollbar1.SetValue(1);
-    Save();
+    store.calls.open = taken;
+    EXPECT_TRUE(Save("1\r\n"));
     EXPECT_EQ(ReadFile(File()), "1\r\n");
     EXPECT_EQ(LStat(File()).st_ino, inode);
 }
 
-// Writing in place: one write of the new line over the start, then a cut.
-class SettingsInPlaceTest : public SettingsFaultTest {
+TEST_F(FileFaultTest, FailedSaveLeavesTheOldFileWhole) {
+    ASSERT_TRUE(Save("301\r\n"));
+    // The new file cannot be written whole: no file may grow past 2 bytes.
+    struct rlimit limit {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit before = limit;
+    limit.rlim_cur = 2;
+    struct sigaction ignore {}, was {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGXFSZ, &ignore, &was);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    EXPECT_FALSE(Save("1\r\n"));
+    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &before), 0);
+    sigaction(SIGXFSZ, &was, nullptr);
+    EXPECT_EQ(ReadFile(File()), "301\r\n");
+    EXPECT_EQ(DirEntries(), Names{"Trakmor_B.spd"});
+}
+
+// Writing in place: one write of the new bytes over the start, then a cut.
+class FileInPlaceTest : public FileFaultTest {
 protected:
     void SetUp() override {
-        SettingsFaultTest::SetUp();
         WriteFile(File(), "301\r\n");
         fs::create_hard_link(File(), dir.path() / "twin.spd");  // so the file is written in place
-        f->VScrollbar1.SetValue(1);
     }
 };
 
-TEST_F(SettingsInPlaceTest, FailingWriteLeavesTheOldFile) {
-    injected.calls().pwrite = [](int, const void*, size_t, off_t) -> ssize_t { return errno = ENOSPC, -1; };
-    Save();
+TEST_F(FileInPlaceTest, FailingWriteLeavesTheOldFile) {
+    store.calls.pwrite = [](int, const void*, size_t, off_t) -> ssize_t { return errno = ENOSPC, -1; };
+    EXPECT_FALSE(Save("1\r\n"));
     EXPECT_EQ(ReadFile(File()), "301\r\n");
 }
 
-TEST_F(SettingsInPlaceTest, WriteStoppingPartWayIsUndone) {
+TEST_F(FileInPlaceTest, WriteStoppingPartWayIsUndone) {
     // The first write takes one byte ("1" over "3" would read as 101); the next fails.
     static int writes;
     writes = 0;
-    injected.calls().pwrite = [](int fd, const void* b, size_t n, off_t at) -> ssize_t {
+    store.calls.pwrite = [](int fd, const void* b, size_t n, off_t at) -> ssize_t {
         ++writes;
         if (writes == 1) return Sys().pwrite(fd, b, 1, at);
         if (writes == 2) return errno = EIO, -1;
         return Sys().pwrite(fd, b, n, at);
     };
-    Save();
+    EXPECT_FALSE(Save("1\r\n"));
     EXPECT_EQ(ReadFile(File()), "301\r\n");
     EXPECT_EQ(writes, 3);  // the old byte went back
 }
 
-TEST_F(SettingsInPlaceTest, UncutFileReadsAsTheNewValue) {
+TEST_F(FileInPlaceTest, UncutFileHoldsTheNewBytesThenTheOldRest) {
     WriteFile(File(), "301,  5\r\n12345\r\n");
-    injected.calls().ftruncate = [](int, off_t) { return errno = EIO, -1; };
-    Save();
+    store.calls.ftruncate = [](int, off_t) { return errno = EIO, -1; };
+    EXPECT_FALSE(Save("1\r\n"));
     EXPECT_EQ(ReadFile(File()), "1\r\n,  5\r\n12345\r\n");
-    f->VScrollbar1.SetValue(401);
-    f->NewGame();
-    ExpectSpeed(500);
-}
-
-// Before the cut the file holds the new line followed by whatever of the old
-// contents lies beyond it; that reads as the new value, whatever was there.
-TEST(SettingsInPlace, NewLineOverAnyOldContentsReadsAsTheNewValue) {
-    std::vector<std::string> olds = {"", "1", "\r\n", "401\r\n", "32767\r\n", "-32768", "   7\r\n", ",,,,,,,,",
-                                     "500.5\r\n", std::string(70000, '9'), std::string(70000, ' ') + "3\r\n"};
-    std::mt19937 rng(7);
-    for (int n = 0; n < 2000; ++n) {
-        std::string s(rng() % 16, '\0');
-        for (char& c : s) c = "0123456789 \t,.\r\n-+x"[rng() % 20];
-        olds.push_back(s);
-    }
-    for (int v = 1; v <= 500; ++v) {
-        const std::string fresh = std::to_string(v) + "\r\n";
-        for (const std::string& old : olds) {
-            const std::string uncut = fresh + (old.size() > fresh.size() ? old.substr(fresh.size()) : "");
-            ASSERT_EQ(game::ReadListInteger(uncut), v) << testing::PrintToString(old.substr(0, 40));
-        }
-    }
 }
 
 // ---------------------------------------------------------------------------
-// Loading.
+// Reading.
 
-TEST_F(SettingsFaultTest, FifoSwappedInAsLoadOpensTheFile) {
+TEST_F(FileFaultTest, FifoSwappedInAsTheFileIsOpened) {
     WriteFile(File(), "1\r\n");
     static fs::path swapAt;
     swapAt = File();
-    injected.calls().open = [](int d, const char* n, int fl, mode_t m) {
+    store.calls.open = [](int d, const char* n, int fl, mode_t m) {
         // Between looking at the name and opening it, a FIFO takes its place.
         if (swapAt == n && !fs::is_fifo(swapAt)) {
             fs::remove(swapAt);
@@ -398,23 +366,29 @@ TEST_F(SettingsFaultTest, FifoSwappedInAsLoadOpensTheFile) {
         }
         return Sys().open(d, n, fl, m);
     };
-    f->VScrollbar1.SetValue(301);
-    EXPECT_TRUE(ReturnsByItself([&] { f->NewGame(); }, File()));
+    EXPECT_TRUE(ReturnsByItself([&] { EXPECT_EQ(Load().found, Found::NoFile); }, File()));
     EXPECT_TRUE(fs::is_fifo(File()));
-    ExpectSpeed(100);  // counted as no file
 }
 
-TEST_F(SettingsFaultTest, FailingReadKeepsTheSpinner) {
-    WriteFile(File(), "1\r\n");
-    injected.calls().read = [](int, void*, size_t) -> ssize_t { return errno = EIO, -1; };
-    f->VScrollbar1.SetValue(301);
-    f->NewGame();
-    ExpectSpeed(200);
-    // A read that comes in single bytes gives the whole number.
-    injected.calls().read = [](int fd, void* b, size_t n) { return Sys().read(fd, b, n > 0 ? 1 : 0); };
+TEST_F(FileFaultTest, FailingReadsAndShortReads) {
     WriteFile(File(), "  250\r\n");
-    f->NewGame();
-    ExpectSpeed(251);
+    store.calls.read = [](int, void*, size_t) -> ssize_t { return errno = EIO, -1; };
+    EXPECT_EQ(Load().found, Found::Unreadable);
+    // Failing after the first piece: what was read counts for nothing.
+    static int reads;
+    reads = 0;
+    store.calls.read = [](int fd, void* b, size_t n) -> ssize_t {
+        if (++reads > 1) return errno = EIO, -1;
+        return Sys().read(fd, b, n > 0 ? 2 : 0);
+    };
+    EXPECT_EQ(Load().found, Found::Unreadable);
+    // Interrupted, and in single bytes: the whole file.
+    reads = 0;
+    store.calls.read = [](int fd, void* b, size_t n) -> ssize_t {
+        if (++reads % 2) return errno = EINTR, -1;
+        return Sys().read(fd, b, n > 0 ? 1 : 0);
+    };
+    EXPECT_EQ(Load(), (Loaded{Found::Read, "  250\r\n"}));
 }
 
 } // namespace
