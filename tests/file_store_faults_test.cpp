@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -296,22 +297,60 @@ TEST_F(FileFaultTest, EveryTemporaryNameTaken) {
     EXPECT_EQ(LStat(File()).st_ino, inode);
 }
 
-TEST_F(FileFaultTest, FailedSaveLeavesTheOldFileWhole) {
-    ASSERT_TRUE(Save("301\r\n"));
-    // The new file cannot be written whole: no file may grow past 2 bytes.
-    struct rlimit limit {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const rlimit before = limit;
-    limit.rlim_cur = 2;
-    struct sigaction ignore {}, was {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &was);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    EXPECT_FALSE(Save("1\r\n"));
-    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &before), 0);
-    sigaction(SIGXFSZ, &was, nullptr);
-    EXPECT_EQ(ReadFile(File()), "301\r\n");
-    EXPECT_EQ(DirEntries(), Names{"Trakmor_B.spd"});
+// ---------------------------------------------------------------------------
+// The file size limit, for real: a child process with a limit saves.
+
+// Runs body in a child process: its exit status, or 128 and the signal that
+// ended it.
+int InChild(const std::function<int()>& body) {
+    const pid_t pid = fork();
+    if (pid == 0) _exit(body());
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid) return -1;
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+}
+
+enum class Way { Renamed, InPlace, InPlaceWriteOnly };
+
+TEST_F(FileFaultTest, FileSizeLimitFailsTheSaveCleanly) {
+    const std::string old = "301\r\n", fresh = "32767\r\n";
+    const std::pair<Way, const char*> ways[] = {
+        {Way::Renamed, "renamed"}, {Way::InPlace, "in place"}, {Way::InPlaceWriteOnly, "in place, write-only"}};
+    for (const auto& [way, wayName] : ways) {
+        for (rlim_t limit : {0, 1, 2, 5, 6, 7, 64}) {
+            const std::string where = std::string(wayName) + ", limit " + std::to_string(limit);
+            WriteFile(File(), old);
+            const fs::path twin = dir.path() / "twin.spd";
+            if (way != Way::Renamed) fs::create_hard_link(File(), twin);  // so it is written in place
+            if (way == Way::InPlaceWriteOnly) {
+                GiveToPlayer(File());
+                ASSERT_EQ(chmod(File().c_str(), 0200), 0);
+            }
+            const int ended = InChild([&] {
+                // As the game starts: SIGXFSZ as the system leaves it.
+                signal(SIGXFSZ, SIG_DFL);
+                if (way == Way::InPlaceWriteOnly && file_support::RunningAsRoot() &&
+                    (setgid(file_support::kPlayerGroup) != 0 || setuid(file_support::kPlayer) != 0))
+                    return 3;
+                struct rlimit lim {};
+                getrlimit(RLIMIT_FSIZE, &lim);
+                lim.rlim_cur = limit;
+                if (setrlimit(RLIMIT_FSIZE, &lim) != 0) return 4;
+                platform::PosixFileStore child;
+                return child.Replace(File(), fresh) ? 0 : 1;
+            });
+            const bool fits = fresh.size() <= limit;
+            EXPECT_EQ(ended, fits ? 0 : 1) << where;  // not killed, and says whether it saved
+            chmod(File().c_str(), 0644);
+            EXPECT_EQ(ReadFile(File()), fits ? fresh : old) << where;
+            if (way != Way::Renamed) {
+                EXPECT_EQ(ReadFile(twin), ReadFile(File())) << where;
+                fs::remove(twin);
+            }
+            EXPECT_EQ(DirEntries(), Names{"Trakmor_B.spd"}) << where;
+            for (const auto& e : fs::directory_iterator(dir.path())) fs::remove(e.path());
+        }
+    }
 }
 
 // Writing in place: one write of the new bytes over the start, then a cut.

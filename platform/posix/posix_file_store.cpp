@@ -2,6 +2,8 @@
 #include "platform/posix/posix_file_store.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -135,6 +137,11 @@ public:
     // the old contents; the new line ends the first item, so the file reads as
     // the new value throughout. A write that stops part way is undone.
     bool OverwriteInPlace(int fd, std::string_view bytes, bool readable) const {
+        // The file size limit would cut the write short, and a file that cannot
+        // be read back could not have its start put back: no write is started.
+        struct rlimit limit {};
+        if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && bytes.size() > limit.rlim_cur)
+            return false;
         std::string before(bytes.size(), '\0');
         ssize_t had = -1;
         if (readable) {
@@ -202,7 +209,18 @@ const FileCalls& SystemFileCalls() {
     return calls;
 }
 
-PosixFileStore::PosixFileStore(const FileCalls& fileCalls) : calls(fileCalls) {}
+PosixFileStore::PosixFileStore(const FileCalls& fileCalls) : calls(fileCalls) {
+    // SIGXFSZ would kill the program in the middle of a write past the limit,
+    // leaving whatever part of the file it had written. A handler someone
+    // installed is theirs to keep.
+    struct sigaction now {};
+    if (::sigaction(SIGXFSZ, nullptr, &now) == 0 && !(now.sa_flags & SA_SIGINFO) && now.sa_handler == SIG_DFL) {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        ::sigaction(SIGXFSZ, &ignore, nullptr);
+    }
+}
 
 FileStore::Found PosixFileStore::Read(const std::filesystem::path& file,
                                       const std::function<bool(std::string_view)>& take) {

@@ -34,6 +34,8 @@ const FileCalls& SystemFileCalls();
 // new file, an owner the new file cannot be given), overwritten in place.
 class PosixFileStore final : public FileStore {
 public:
+    // Writing past the file size limit then fails with EFBIG instead of
+    // killing the program.
     explicit PosixFileStore(const FileCalls& calls = SystemFileCalls());
 
     Found Read(const std::filesystem::path& file, const std::function<bool(std::string_view)>& take) override;
