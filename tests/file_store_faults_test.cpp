@@ -32,6 +32,16 @@ using Names = std::vector<std::string>;
 
 const platform::FileCalls& Sys() { return platform::SystemFileCalls(); }
 
+// Runs body in a child process: its exit status, or 128 and the signal that
+// ended it.
+int InChild(const std::function<int()>& body) {
+    const pid_t pid = fork();
+    if (pid == 0) _exit(body());
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid) return -1;
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+}
+
 // ---------------------------------------------------------------------------
 // One failure at the n-th call, whichever call that is.
 
@@ -39,6 +49,7 @@ enum class Fault {
     Error,        // the call fails with EIO
     Short,        // a read or write moves one byte only
     Interrupted,  // the call fails with EINTR
+    Kill,         // the process is killed as the call is made
 };
 
 struct Injector {
@@ -46,23 +57,27 @@ struct Injector {
     static inline int failAt = 0;  // 0: none
     static inline Fault fault = Fault::Error;
     static inline std::string hit;  // the call that was made to fail
+    static inline std::vector<std::string> made;  // every call counted, in order
 
     static void Arm(int at, Fault kind) {
         calls = 0;
         failAt = at;
         fault = kind;
         hit.clear();
+        made.clear();
     }
     // Whether this call is the one to fail. A short transfer only applies to
     // reads and writes, so only they are counted for it.
     static bool Now(const char* name, bool transfer) {
         if (fault == Fault::Short && !transfer) return false;
+        made.push_back(name);
         if (++calls != failAt) return false;
         hit = name;
         return true;
     }
     template <typename T>
     static T Fail() {
+        if (fault == Fault::Kill) raise(SIGKILL);
         errno = fault == Fault::Interrupted ? EINTR : EIO;
         return static_cast<T>(-1);
     }
@@ -101,7 +116,10 @@ platform::FileCalls CountedCalls() {
     c.fchmod = [](int fd, mode_t m) {
         return Injector::Now("fchmod", false) ? Injector::Fail<int>() : Sys().fchmod(fd, m);
     };
-    c.fsync = [](int fd) { return Injector::Now("fsync", false) ? Injector::Fail<int>() : Sys().fsync(fd); };
+    // What reaches the disk is not looked at here, and hundreds of saves
+    // waiting for it would make the test slow.
+    c.fsync = [](int) { return Injector::Now("fsync", false) ? Injector::Fail<int>() : 0; };
+    c.flock = [](int fd, int op) { return Injector::Now("flock", false) ? Injector::Fail<int>() : Sys().flock(fd, op); };
     c.close = [](int fd) {
         const int r = Sys().close(fd);  // the descriptor goes even when close reports an error
         return Injector::Now("close", false) ? Injector::Fail<int>() : r;
@@ -122,12 +140,16 @@ struct Scene {
     std::function<void(const fs::path& folder, const fs::path& target)> make;
     fs::path target = "Trakmor_B.spd";  // where the contents live, from the folder
     bool asPlayer = false;
+    fs::path leftover = {};  // what an earlier save that was killed left, from the folder
 };
 
 class FileFaultTest : public file_support::FileStoreTest {};
 
+// Each call fails in turn, or the process is killed as it is made. The file
+// holds the old or the new contents after each, and the next save clears
+// whatever temporary file the broken one left.
 TEST_F(FileFaultTest, EveryCallFailingInTurnLeavesTheOldOrTheNewContents) {
-    const std::string fresh = "1\r\n";
+    const std::string fresh = "1\r\n", next = "2\r\n";
     const std::vector<Scene> scenes = {
         {"no file yet", "", [](const fs::path&, const fs::path&) {}},
         {"a plain file", "301\r\n",
@@ -146,11 +168,15 @@ TEST_F(FileFaultTest, EveryCallFailingInTurnLeavesTheOldOrTheNewContents) {
              ASSERT_EQ(chmod(d.c_str(), 0555), 0);
          },
          "Trakmor_B.spd", true},
+        {"a leftover of a killed save", "301\r\n",
+         [](const fs::path& d, const fs::path&) { WriteFile(d / "Trakmor_B.spd.new", "500\r\n"); }, "Trakmor_B.spd",
+         false, "Trakmor_B.spd.new"},
     };
     int injections = 0;
     std::set<std::string> reached;
     for (const Scene& setup : scenes) {
         int run = 0;
+        std::vector<std::string> callNames;  // of a save that goes through
         // Builds the setup in a folder of its own and saves into it.
         auto saveOnce = [&](int failAt, Fault kind) {
             const fs::path folder = dir.path() / ("run" + std::to_string(run++));
@@ -158,22 +184,36 @@ TEST_F(FileFaultTest, EveryCallFailingInTurnLeavesTheOldOrTheNewContents) {
             const fs::path target = folder / setup.target;
             if (!setup.old.empty()) WriteFile(target, setup.old);
             setup.make(folder, target);
-            const std::set<std::string> before = [&] {
+            auto entries = [&] {
                 std::set<std::string> names;
                 for (const auto& e : fs::recursive_directory_iterator(folder)) names.insert(e.path().string());
                 return names;
-            }();
+            };
+            const std::set<std::string> before = entries();
             const mode_t mode = setup.old.empty() ? 0 : ModeOf(target);
             const ino_t inode = setup.old.empty() ? 0 : LStat(target).st_ino;
-            {
+            auto save = [&] {
                 std::optional<AsOrdinaryUser> user;
                 if (setup.asPlayer) user.emplace();
                 Injector::Arm(failAt, kind);
                 platform::PosixFileStore counted(CountedCalls());
                 counted.Replace(folder / "Trakmor_B.spd", fresh);
+            };
+            std::string where;
+            if (kind == Fault::Kill) {
+                const int ended = InChild([&] {
+                    save();
+                    return 0;
+                });
+                where = std::string(setup.name) + ", killed at call " + std::to_string(failAt) + " (" +
+                        callNames.at(static_cast<size_t>(failAt - 1)) + ")";
+                EXPECT_EQ(ended, 128 + SIGKILL) << where;
+            } else {
+                save();
+                const char* kinds[] = {"failing", "short", "interrupted"};
+                where = std::string(setup.name) + ", call " + std::to_string(failAt) + " (" + Injector::hit + ") " +
+                        kinds[static_cast<int>(kind)];
             }
-            const std::string where = std::string(setup.name) + ", call " + std::to_string(failAt) + " (" +
-                                      Injector::hit + ") " + (kind == Fault::Short ? "short" : kind == Fault::Error ? "failing" : "interrupted");
             const std::string now = fs::exists(target) ? ReadFile(target) : std::string();
             if (setup.old.empty()) {
                 EXPECT_TRUE(now.empty() || now == fresh) << where << ": " << testing::PrintToString(now);
@@ -191,30 +231,46 @@ TEST_F(FileFaultTest, EveryCallFailingInTurnLeavesTheOldOrTheNewContents) {
             }
             // An interrupted transfer is taken up again; the save goes through.
             const bool retried = Injector::hit == "open" || Injector::hit == "read" || Injector::hit == "pread" ||
-                                 Injector::hit == "write" || Injector::hit == "pwrite";
+                                 Injector::hit == "write" || Injector::hit == "pwrite" || Injector::hit == "flock";
             if (failAt == 0 || kind == Fault::Short || (kind == Fault::Interrupted && retried)) {
                 EXPECT_EQ(now, fresh) << where;
             }
-            // Nothing is left behind, unless removing it was what failed.
-            std::set<std::string> after;
-            for (const auto& e : fs::recursive_directory_iterator(folder)) after.insert(e.path().string());
+            // Nothing is left behind, unless removing it was what failed; an
+            // earlier save's leftover may stay when clearing it failed.
+            std::set<std::string> after = entries(), expected = before;
+            if (!setup.leftover.empty()) {
+                after.erase((folder / setup.leftover).string());
+                expected.erase((folder / setup.leftover).string());
+            }
             if (setup.old.empty() && !now.empty()) after.erase(target.string());
-            if (Injector::hit != "unlink") {
-                EXPECT_EQ(after, before) << where;
+            if (Injector::hit != "unlink" && kind != Fault::Kill) {
+                EXPECT_EQ(after, expected) << where;
             }
             if (setup.target != "Trakmor_B.spd") {
                 EXPECT_TRUE(fs::is_symlink(folder / "Trakmor_B.spd")) << where;
             }
+            // The next save goes through and leaves nothing of the broken one.
+            {
+                std::optional<AsOrdinaryUser> user;
+                if (setup.asPlayer) user.emplace();
+                platform::FileCalls quick = Sys();
+                quick.fsync = [](int) { return 0; };
+                EXPECT_TRUE(platform::PosixFileStore(quick).Replace(folder / "Trakmor_B.spd", next)) << where;
+            }
+            EXPECT_EQ(ReadFile(target), next) << where;
+            expected.insert(target.string());
+            EXPECT_EQ(entries(), expected) << where;
             chmod(folder.c_str(), 0755);
             fs::remove_all(folder);
             return Injector::calls;
         };
         const int calls = saveOnce(0, Fault::Error);
+        callNames = Injector::made;
         ASSERT_GT(calls, 3) << setup.name;
-        for (Fault kind : {Fault::Error, Fault::Short, Fault::Interrupted}) {
+        for (Fault kind : {Fault::Error, Fault::Short, Fault::Interrupted, Fault::Kill}) {
             for (int at = 1; at <= calls; ++at) {
                 saveOnce(at, kind);
-                if (!Injector::hit.empty()) {
+                if (kind != Fault::Kill && !Injector::hit.empty()) {
                     ++injections;
                     reached.insert(Injector::hit);
                 }
@@ -224,8 +280,8 @@ TEST_F(FileFaultTest, EveryCallFailingInTurnLeavesTheOldOrTheNewContents) {
     }
     RecordProperty("injections", injections);
     // Each kind of call that saving makes has failed at least once.
-    EXPECT_EQ(reached, (std::set<std::string>{"close", "fchmod", "fstat", "fsync", "ftruncate", "open", "pread",
-                                              "pwrite", "rename", "write"}));
+    EXPECT_EQ(reached, (std::set<std::string>{"close", "fchmod", "flock", "fstat", "fsync", "ftruncate", "open",
+                                              "pread", "pwrite", "rename", "unlink", "write"}));
 }
 
 // ---------------------------------------------------------------------------
@@ -299,16 +355,6 @@ TEST_F(FileFaultTest, EveryTemporaryNameTaken) {
 
 // ---------------------------------------------------------------------------
 // The file size limit, for real: a child process with a limit saves.
-
-// Runs body in a child process: its exit status, or 128 and the signal that
-// ended it.
-int InChild(const std::function<int()>& body) {
-    const pid_t pid = fork();
-    if (pid == 0) _exit(body());
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid) return -1;
-    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
-}
 
 enum class Way { Renamed, InPlace, InPlaceWriteOnly };
 

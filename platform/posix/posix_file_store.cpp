@@ -1,8 +1,10 @@
 // Replacing and reading files on POSIX.
 #include "platform/posix/posix_file_store.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -58,6 +61,31 @@ std::string FreshSuffix() {
     return text;
 }
 
+constexpr std::string_view kTemporary = ".new";
+constexpr size_t kSuffixDigits = 16;
+
+// Whether entry is one of the names a save of `name` writes its new file at:
+// name.new, or name.new- and the digits of FreshSuffix.
+bool IsTemporaryName(std::string_view entry, std::string_view name) {
+    if (entry.substr(0, name.size()) != name) return false;
+    entry.remove_prefix(name.size());
+    if (entry.substr(0, kTemporary.size()) != kTemporary) return false;
+    entry.remove_prefix(kTemporary.size());
+    if (entry.empty()) return true;
+    if (entry.size() != 1 + kSuffixDigits || entry[0] != '-') return false;
+    for (const char c : entry.substr(1))
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+    return true;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// What a killed save leaves looks like this: an ordinary file with no other
+// name, the user's own.
+bool MayBeOurLeftover(const struct stat& st) {
+    return S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == geteuid();
+}
+
 // The file a path names once its links are followed, as opening it would find
 // it; a missing file at the end of the links is fine, a loop of links is not.
 std::optional<std::filesystem::path> FinalTarget(std::filesystem::path path) {
@@ -87,6 +115,29 @@ public:
         return fd;
     }
 
+    int Lock(int fd) const {
+        int r;
+        do r = c_.flock(fd, LOCK_EX | LOCK_NB);
+        while (r != 0 && errno == EINTR);
+        return r;
+    }
+
+    // Removes the temporary files of `name` that earlier saves, killed part
+    // way, left in the folder; see RemoveIfLeftover for what counts as one.
+    void ClearLeftovers(int folder, const std::string& name) const {
+        std::vector<std::string> names;
+        const int listing = OpenAt(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (DIR* dir = listing >= 0 ? ::fdopendir(listing) : nullptr) {
+            while (const dirent* e = ::readdir(dir))
+                if (IsTemporaryName(e->d_name, name)) names.emplace_back(e->d_name);
+            ::closedir(dir);
+        } else {
+            if (listing >= 0) c_.close(listing);
+            names.push_back(name + std::string(kTemporary));  // a folder that cannot be listed: the usual name
+        }
+        for (const std::string& entry : names) RemoveIfLeftover(folder, entry);
+    }
+
     // Writes a new file beside the old one and renames it over it, so that the
     // name holds the whole old or the whole new file at every moment, even when
     // the machine stops. Failed: the new file could not be written, the old one
@@ -97,28 +148,44 @@ public:
         // and now is written. Whatever holds the name is left as it is.
         const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
         const mode_t mode = old ? (old->st_mode & 07777) : 0666;
-        std::string tmpName = name + ".new";
-        int fd = OpenAt(folder, tmpName.c_str(), flags, mode);
-        for (int tries = 0; fd < 0 && errno == EEXIST && tries < 100; ++tries) {
-            tmpName = name + ".new-" + FreshSuffix();
-            fd = OpenAt(folder, tmpName.c_str(), flags, mode);
+        Fd tmp(c_);
+        std::string tmpName;
+        struct stat made {};
+        for (int tries = 0; !tmp.valid(); ++tries) {
+            if (tries > 100) return Replaced::NotThisWay;
+            tmpName = name + std::string(kTemporary) + (tries == 0 ? "" : "-" + FreshSuffix());
+            tmp.reset(OpenAt(folder, tmpName.c_str(), flags, mode));
+            if (!tmp.valid()) {
+                if (errno == EEXIST) continue;
+                return Replaced::NotThisWay;
+            }
+            // Locked while it is ours, so that another copy of the game clearing
+            // leftovers leaves it alone. Where the file system has no locks,
+            // nobody takes it for a leftover either.
+            if (Lock(tmp.get()) != 0 && errno == EWOULDBLOCK) {
+                tmp.Close();  // taken for a leftover between making and locking: its taker removes it
+                continue;
+            }
+            if (c_.fstat(tmp.get(), &made) != 0) {
+                tmp.Close();
+                c_.unlink(folder, tmpName.c_str(), 0);
+                return Replaced::NotThisWay;
+            }
+            if (made.st_nlink == 0) tmp.Close();  // removed as a leftover before it was locked
         }
-        if (fd < 0) return Replaced::NotThisWay;
-        Fd tmp(c_, fd);
+        // The lock lasts while any copy of the descriptor is open: this one
+        // keeps it from the checked close to the rename.
+        Fd keep(c_, ::fcntl(tmp.get(), F_DUPFD_CLOEXEC, 0));
         auto discard = [&] {
             tmp.Close();
             c_.unlink(folder, tmpName.c_str(), 0);
         };
 
-        if (old) {
-            struct stat made {};
-            if (c_.fstat(tmp.get(), &made) != 0 ||
-                ((made.st_uid != old->st_uid || made.st_gid != old->st_gid) &&
-                 c_.fchown(tmp.get(), old->st_uid, old->st_gid) != 0) ||
-                c_.fchmod(tmp.get(), mode) != 0) {  // the mode as it was, whatever the umask
-                discard();
-                return Replaced::NotThisWay;
-            }
+        if (old && (((made.st_uid != old->st_uid || made.st_gid != old->st_gid) &&
+                     c_.fchown(tmp.get(), old->st_uid, old->st_gid) != 0) ||
+                    c_.fchmod(tmp.get(), mode) != 0)) {  // the mode as it was, whatever the umask
+            discard();
+            return Replaced::NotThisWay;
         }
         if (!WriteAll(tmp.get(), bytes) || c_.fsync(tmp.get()) != 0 || !tmp.Close()) {
             discard();
@@ -185,6 +252,24 @@ private:
         return done;
     }
 
+    // Removes entry only when it is certainly what a killed save of ours left:
+    // an ordinary file with one name, the user's own, at our temporary name,
+    // and not locked. A save at work holds its file locked, and a killed one's
+    // lock went with it. Links are never followed and nothing else is opened.
+    void RemoveIfLeftover(int folder, const std::string& entry) const {
+        struct stat seen {};
+        if (::fstatat(folder, entry.c_str(), &seen, AT_SYMLINK_NOFOLLOW) != 0 || !MayBeOurLeftover(seen)) return;
+        const int flags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+        Fd fd(c_, OpenAt(folder, entry.c_str(), O_RDONLY | flags));
+        if (!fd.valid() && errno == EACCES) fd.reset(OpenAt(folder, entry.c_str(), O_WRONLY | flags));
+        struct stat st {};
+        if (!fd.valid() || c_.fstat(fd.get(), &st) != 0 || !SameFile(st, seen) || !MayBeOurLeftover(st)) return;
+        if (Lock(fd.get()) != 0) return;  // in use, or no locks here to tell
+        // Only the file that was locked goes, not one that took the name since.
+        if (::fstatat(folder, entry.c_str(), &seen, AT_SYMLINK_NOFOLLOW) != 0 || !SameFile(seen, st)) return;
+        c_.unlink(folder, entry.c_str(), 0);
+    }
+
     const FileCalls& c_;
 };
 
@@ -202,6 +287,7 @@ const FileCalls& SystemFileCalls() {
         [](int fd, uid_t owner, gid_t group) { return ::fchown(fd, owner, group); },
         [](int fd, mode_t mode) { return ::fchmod(fd, mode); },
         [](int fd) { return ::fsync(fd); },
+        [](int fd, int operation) { return ::flock(fd, operation); },
         [](int fd) { return ::close(fd); },
         [](int fromDir, const char* from, int toDir, const char* to) { return ::renameat(fromDir, from, toDir, to); },
         [](int dirFd, const char* name, int flags) { return ::unlinkat(dirFd, name, flags); },
@@ -272,6 +358,7 @@ bool PosixFileStore::Replace(const std::filesystem::path& file, std::string_view
         return false;
     }
 
+    steps.ClearLeftovers(folder.get(), name);
     // A file with more than one name stays one file only when written in place.
     if (!old.valid() || st.st_nlink <= 1) {
         const Replaced r = steps.ReplaceFile(folder.get(), name, bytes, old.valid() ? &st : nullptr);

@@ -20,6 +20,7 @@ struct FileCalls {
     int (*fchown)(int fd, uid_t owner, gid_t group);
     int (*fchmod)(int fd, mode_t mode);
     int (*fsync)(int fd);
+    int (*flock)(int fd, int operation);
     int (*close)(int fd);
     int (*rename)(int fromDirFd, const char* from, int toDirFd, const char* to);
     int (*unlink)(int dirFd, const char* name, int flags);
@@ -32,6 +33,8 @@ const FileCalls& SystemFileCalls();
 // a new one written beside it and renamed over it, or, where that would
 // change what the file is (more than one hard link, a folder that takes no
 // new file, an owner the new file cannot be given), overwritten in place.
+// Each save first clears the new files that earlier saves of the same file,
+// killed part way, left beside it.
 class PosixFileStore final : public FileStore {
 public:
     // Writing past the file size limit then fails with EFBIG instead of
