@@ -153,7 +153,7 @@ TEST_F(SettingsFileTest, SaveIntoAReadOnlyFolderChangesNothing) {
     f->VScrollbar1.SetValue(301);
     Save();
     // Neither the folder nor the file can be written (a writable file in such
-    // a folder is saved in place, see SettingsSaveTest).
+    // a folder is saved in place, see FileReplaceTest).
     file_support::GiveToPlayer(dir.path());
     file_support::GiveToPlayer(File());
     fs::permissions(File(), fs::perms::owner_read);
