@@ -261,28 +261,14 @@ TEST_F(FileReplaceTest, UnwritableFolderAndNoFileSavesNothing) {
 // ---------------------------------------------------------------------------
 // Reading.
 
-TEST_F(FileReplaceTest, ReadingHandsOverPiecesUntilTheReaderHasEnough) {
-    std::string big;
-    for (int i = 0; big.size() < 20000; ++i) big += std::to_string(i) + ",";
-    WriteFile(File(), big);
-    EXPECT_EQ(Load(), (Loaded{Found::Read, big}));
-    // Stopping early reads no further.
-    std::string got;
-    int pieces = 0;
-    EXPECT_EQ(store.Read(File(),
-                         [&](std::string_view piece) {
-                             got.append(piece);
-                             return ++pieces < 2;
-                         }),
-              Found::Read);
-    EXPECT_EQ(pieces, 2);
-    EXPECT_LT(got.size(), big.size());
-    EXPECT_EQ(got, big.substr(0, got.size()));
-
+TEST_F(FileReplaceTest, ReadingStopsWhenTheReaderHasEnough) {
+    WriteFile(File(), std::string(100000, '7'));
+    size_t got = 0;
+    EXPECT_EQ(store.Read(File(), [&](std::string_view piece) { return (got += piece.size()) < 10; }), Found::Read);
+    EXPECT_GE(got, 10u);
+    EXPECT_LT(got, 100000u);
     WriteFile(File(), "");
     EXPECT_EQ(Load(), (Loaded{Found::Read, ""}));
-    fs::remove(File());
-    EXPECT_EQ(Load().found, Found::NoFile);
 }
 
 TEST_F(FileReplaceTest, UnreadableFileIsNotNoFile) {
