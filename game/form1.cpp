@@ -20,7 +20,8 @@ Form1::Form1(const Services& s)
       roadbod(El("roadbod")), novacamount(El("novacamount")), novacabod(El("novacabod")),
       zekoamount(El("zekoamount")), zekobodi(El("zekobodi")), totalbod(El("totalbod")), Image1(El("Image1")),
       Image2(El("Image2")), sravno(El("sravno")), sdesno(El("sdesno")), autic(El("autic")), auticl(El("auticl")),
-      auticd(El("auticd")), counter_(s.counter), pump_(s.pump), random_(s.random), settingsFile_(s.settingsFile) {
+      auticd(El("auticd")), counter_(s.counter), pump_(s.pump), random_(s.random), files_(s.files),
+      settingsFile_(s.settingsFile) {
     for (int i = 0; i < 2; ++i) Picturex[i] = &El("Picturex", i);
     for (int i = 0; i < 4; ++i) nemaga[i] = &El("nemaga", i);
     for (int i = 0; i < 4; ++i) ometalo[i] = &El("ometalo", i);

@@ -11,6 +11,7 @@
 #include "platform/display_driver.h"
 #include "platform/embed_sound.h"
 #include "platform/event_pump.h"
+#include "platform/file_store.h"
 #include "platform/program_exit.h"
 #include "platform/random.h"
 #include "platform/screen_module.h"
@@ -33,6 +34,7 @@ struct Services {
     platform::WavePlayer& player;
     platform::EventPump& pump;
     platform::Random& random;
+    platform::FileStore& files;
     std::filesystem::path settingsFile = "Trakmor_B.spd";
 };
 
@@ -107,6 +109,7 @@ private:
     platform::Counter& counter_;
     platform::EventPump& pump_;
     platform::Random& random_;
+    platform::FileStore& files_;
     std::filesystem::path settingsFile_;
     // Set once the game-over panel of the current ride has been filled.
     bool gameOverDone_ = false;

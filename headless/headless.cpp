@@ -63,7 +63,7 @@ void HeadlessGame::Yield(double remainingUs) {
 }
 
 void HeadlessGame::Load() {
-    form = std::make_unique<Form1>(Services{window, counter, display, player, *this, *rng, settingsFile_});
+    form = std::make_unique<Form1>(Services{window, counter, display, player, *this, *rng, files, settingsFile_});
     player.onPlay = [this](const uint8_t* image) {
         if (const int cue = CueOf(*form, image); cue >= 0) cues.push_back(cue);
     };

@@ -281,7 +281,7 @@ class CollisionInsideCueTest : public ::testing::Test {
 protected:
     void SetUp() override {
         form = std::make_unique<game::Form1>(
-            game::Services{window, counter, display, player, pump, random, dir.path() / "Trakmor_B.spd"});
+            game::Services{window, counter, display, player, pump, random, files, dir.path() / "Trakmor_B.spd"});
         player.onPlay = [this](const uint8_t* image) { cues.push_back(game::CueOf(*form, image)); };
         form->Form_Load();
         f = form.get();
@@ -301,6 +301,7 @@ protected:
     game::SilentWavePlayer player;
     PeekingPump pump;
     platform::MersenneRandom random;
+    platform::PosixFileStore files;
     std::unique_ptr<game::Form1> form;
     game::Form1* f = nullptr;
     std::vector<int> cues;

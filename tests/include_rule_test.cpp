@@ -2,7 +2,8 @@
 // platform/sdl/) runs with no display, in the tests and the driver exactly as
 // in the window, so it reaches SDL's window, events and sound only through the
 // interfaces of platform/. The toolkit may decode pictures and render text
-// with SDL_image and SDL_ttf, which need no display.
+// with SDL_image and SDL_ttf, which need no display. The game reaches files
+// through platform/ too, so that it builds unchanged where POSIX is not.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -36,6 +37,10 @@ bool InCore(const std::string& path) {
 
 bool IsSdlHeader(const std::string& name) { return name.rfind("SDL", 0) == 0; }
 
+bool IsPosixHeader(const std::string& name) {
+    return name == "fcntl.h" || name == "unistd.h" || name == "dirent.h" || name.rfind("sys/", 0) == 0;
+}
+
 struct Include {
     std::string name;
     bool quoted;
@@ -68,6 +73,7 @@ std::vector<std::string> Violations(const fs::path& root) {
         const std::string origin = fs::relative(path, root).generic_string();
         if (!InCore(origin)) continue;
         const bool toolkit = Folder(origin) == "ui";
+        const bool game = Folder(origin) == "game";
 
         std::vector<std::string> pending{origin};
         std::set<std::string> seen{origin};
@@ -79,6 +85,8 @@ std::vector<std::string> Violations(const fs::path& root) {
                 if (!inc.quoted) {
                     if (IsSdlHeader(inc.name) && !(toolkit && kToolkitSdlHeaders.count(inc.name)))
                         found.push_back(where + ": includes <" + inc.name + ">");
+                    if (game && IsPosixHeader(inc.name))
+                        found.push_back(where + ": includes the system's <" + inc.name + ">");
                     if (inc.name.rfind("gtest/", 0) == 0 || inc.name.rfind("gmock/", 0) == 0)
                         found.push_back(where + ": includes test code <" + inc.name + ">");
                     continue;
@@ -100,7 +108,7 @@ std::string Lines(const std::vector<std::string>& v) {
     return out;
 }
 
-TEST(IncludeRule, TheCoreIncludesNoDisplayEventOrSoundHeaderAndNoTestOrDriverCode) {
+TEST(IncludeRule, TheCoreIncludesNoDisplayEventSoundOrGameSystemHeaderAndNoTestOrDriverCode) {
     const std::vector<std::string> v = Violations(TRAKMOR_SOURCE_DIR);
     EXPECT_TRUE(v.empty()) << Lines(v);
 }
@@ -139,6 +147,20 @@ TEST_F(IncludeRuleCheck, FollowsTheProjectsOwnHeaders) {
                         "the core"),
               v.end())
         << Lines(v);
+}
+
+TEST_F(IncludeRuleCheck, FindsSystemHeadersInTheGameAlsoThroughPlatformHeaders) {
+    Write("game/save.cpp", "#include <cstdio>\n#include <fcntl.h>\n#include <sys/stat.h>\n#include \"platform/posix/store.h\"\n");
+    Write("game/load.h", "#include <unistd.h>\n#include <dirent.h>\n#include <filesystem>\n");
+    Write("platform/posix/store.h", "#include <sys/types.h>\n");
+    Write("platform/posix/store.cpp", "#include <fcntl.h>\n#include <unistd.h>\n");
+    Write("ui/clock.cpp", "#include <sys/time.h>\n");
+    EXPECT_EQ(Check(), (std::vector<std::string>{
+                           "game/load.h: includes the system's <dirent.h>",
+                           "game/load.h: includes the system's <unistd.h>",
+                           "game/save.cpp (through platform/posix/store.h): includes the system's <sys/types.h>",
+                           "game/save.cpp: includes the system's <fcntl.h>",
+                           "game/save.cpp: includes the system's <sys/stat.h>"}));
 }
 
 TEST_F(IncludeRuleCheck, FindsTestAndDriverCode) {

@@ -439,7 +439,8 @@ TEST(KeysInsideTheRoadCue, PenaltyUsesTheSkillBeforeAndTheDamageAfterTheCue) {
     game::SilentWavePlayer player;
     PeekingPump pump;
     platform::MersenneRandom random;
-    game::Form1 f(game::Services{window, counter, display, player, pump, random, dir.path() / "Trakmor_B.spd"});
+    platform::PosixFileStore files;
+    game::Form1 f(game::Services{window, counter, display, player, pump, random, files, dir.path() / "Trakmor_B.spd"});
     f.Form_Load();
     ASSERT_TRUE(window.ClickElement(f.Command1));
     f.speed = 8;

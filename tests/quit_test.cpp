@@ -64,7 +64,7 @@ protected:
         display.Offer(640, 480, 16, 60);
         straight.fallback = 0.4;  // a road without turns or obstacles
         form = std::make_unique<game::Form1>(
-            game::Services{window, counter, display, player, pump, straight, dir.path() / "Trakmor_B.spd"});
+            game::Services{window, counter, display, player, pump, straight, files, dir.path() / "Trakmor_B.spd"});
     }
 
     // Queues an event that runs once `due` holds (at once when none is given).
@@ -125,6 +125,7 @@ protected:
     platform::FakeDisplayDriver display;
     game::SilentWavePlayer player;
     testing_support::ScriptedRandom straight;
+    platform::PosixFileStore files;
     std::unique_ptr<game::Form1> form;
     bool ranAfterQuit = false;
     double releasedAtUs = -1;

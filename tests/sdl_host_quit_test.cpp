@@ -29,7 +29,7 @@ struct DesktopGame {
         opened = host.Open("Trakmor test");
         if (!opened) return;
         display.current = {640, 480, 32, 60};
-        form = std::make_unique<game::Form1>(game::Services{window, counter, display, player, host, random,
+        form = std::make_unique<game::Form1>(game::Services{window, counter, display, player, host, random, files,
                                                             "/nonexistent/Trakmor_B.spd"});
         host.Attach(window, [this] { form->Command4_Click(); });
         if (guardSignals) platform::InstallDisplayRestoreOnSignals([this] { form->screen.RestoreDisplayMode(); });
@@ -52,6 +52,7 @@ struct DesktopGame {
     platform::FakeDisplayDriver display;
     game::SilentWavePlayer player;
     platform::MersenneRandom random;
+    platform::PosixFileStore files;
     ui::Window window;
     std::unique_ptr<game::Form1> form;
 };

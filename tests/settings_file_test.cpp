@@ -1,25 +1,41 @@
-#include <signal.h>
-#include <sys/resource.h>
+// The game's rules for its settings file: what Save writes, what a new game
+// reads from it and what it makes of what it reads.
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "file_store_test_support.h"
 #include "game/settings_file.h"
-#include "settings_test_support.h"
 
-using settings_support::AsOrdinaryUser;
-using settings_support::ReadFile;
-using settings_support::SettingsFileTest;
-using settings_support::WriteFile;
+using file_support::AsOrdinaryUser;
+using file_support::ReadFile;
+using file_support::WriteFile;
 using testing_support::TempDir;
 
 namespace {
 
 namespace fs = std::filesystem;
+
+class SettingsFileTest : public testing_support::GameTest {
+protected:
+    fs::path File() const { return dir.path() / "Trakmor_B.spd"; }
+    void Save() {
+        f->Picture2.Show();
+        ASSERT_TRUE(game.window.ClickElement(f->Command2));
+    }
+    // The speed setting in force: spinner, caption and factor agree.
+    void ExpectSpeed(int speed) {
+        EXPECT_EQ(f->VScrollbar1.Value(), 501 - speed);
+        EXPECT_EQ(f->sp.Caption(), std::to_string(speed));
+        EXPECT_DOUBLE_EQ(f->speedFactor, speed / 100.0);
+    }
+    std::vector<std::string> DirEntries() const { return file_support::EntriesOf(dir.path()); }
+};
 
 TEST_F(SettingsFileTest, SaveWritesTheRawSpinnerValueAndALineEnd) {
     Save();
@@ -118,26 +134,17 @@ TEST_F(SettingsFileTest, DirectoryOfThatNameIsNoSettingsFile) {
     EXPECT_FALSE(f->Picture6.Visible());
 }
 
-TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileWhole) {
+TEST_F(SettingsFileTest, FailedSaveChangesNothingInTheGame) {
     f->VScrollbar1.SetValue(301);
     Save();
     ASSERT_EQ(ReadFile(File()), "301\r\n");
-    // The new file cannot be written whole: no file may grow past 2 bytes.
-    struct rlimit limit {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const rlimit before = limit;
-    limit.rlim_cur = 2;
-    struct sigaction ignore {}, was {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &was);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    game.files.calls.fsync = [](int) { return errno = EIO, -1; };
     f->VScrollbar1.SetValue(1);
     Save();
-    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &before), 0);
-    sigaction(SIGXFSZ, &was, nullptr);
     EXPECT_EQ(ReadFile(File()), "301\r\n");
-    EXPECT_EQ(DirEntries(), std::vector<std::string>{"Trakmor_B.spd"});
-    ExpectSpeed(500);
+    ExpectSpeed(500);  // the running game does not notice
+    EXPECT_FALSE(f->Picture6.Visible());
+    game.files.calls = platform::SystemFileCalls();
     f->NewGame();
     ExpectSpeed(200);
 }
@@ -146,9 +153,9 @@ TEST_F(SettingsFileTest, SaveIntoAReadOnlyFolderChangesNothing) {
     f->VScrollbar1.SetValue(301);
     Save();
     // Neither the folder nor the file can be written (a writable file in such
-    // a folder is saved in place, see SettingsSaveTest).
-    settings_support::GiveToPlayer(dir.path());
-    settings_support::GiveToPlayer(File());
+    // a folder is saved in place, see FileReplaceTest).
+    file_support::GiveToPlayer(dir.path());
+    file_support::GiveToPlayer(File());
     fs::permissions(File(), fs::perms::owner_read);
     fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
     f->VScrollbar1.SetValue(1);
@@ -183,6 +190,21 @@ TEST_F(SettingsFileTest, OnlySaveWritesTheFile) {
     } catch (const game::QuitProgram&) {
     }
     EXPECT_TRUE(DirEntries().empty());
+}
+
+TEST_F(SettingsFileTest, FailingReadKeepsTheSpinner) {
+    WriteFile(File(), "1\r\n");
+    game.files.calls.read = [](int, void*, size_t) -> ssize_t { return errno = EIO, -1; };
+    f->VScrollbar1.SetValue(301);
+    f->NewGame();
+    ExpectSpeed(200);
+    // Blanks are passed over however the file comes in pieces.
+    game.files.calls.read = [](int fd, void* b, size_t n) {
+        return platform::SystemFileCalls().read(fd, b, n > 0 ? 1 : 0);
+    };
+    WriteFile(File(), "  250\r\n");
+    f->NewGame();
+    ExpectSpeed(251);
 }
 
 TEST(SettingsFileFolder, TheFileBelongsToTheWorkingDirectory) {
@@ -300,6 +322,27 @@ TEST(ReadListInteger, HandPickedContents) {
     for (const Case& c : cases) {
         EXPECT_EQ(game::ReadListInteger(c.content), c.value) << testing::PrintToString(c.content);
         ExpectSameReading(c.content);
+    }
+}
+
+// Written in place, the file holds the new line followed by whatever of the
+// old contents lies beyond it until it is cut; that reads as the new value,
+// whatever was there.
+TEST(ReadListInteger, NewLineOverAnyOldContentsReadsAsTheNewValue) {
+    std::vector<std::string> olds = {"", "1", "\r\n", "401\r\n", "32767\r\n", "-32768", "   7\r\n", ",,,,,,,,",
+                                     "500.5\r\n", std::string(70000, '9'), std::string(70000, ' ') + "3\r\n"};
+    std::mt19937 rng(7);
+    for (int n = 0; n < 2000; ++n) {
+        std::string s(rng() % 16, '\0');
+        for (char& c : s) c = "0123456789 \t,.\r\n-+x"[rng() % 20];
+        olds.push_back(s);
+    }
+    for (int v = 1; v <= 500; ++v) {
+        const std::string fresh = std::to_string(v) + "\r\n";
+        for (const std::string& old : olds) {
+            const std::string uncut = fresh + (old.size() > fresh.size() ? old.substr(fresh.size()) : "");
+            ASSERT_EQ(game::ReadListInteger(uncut), v) << testing::PrintToString(old.substr(0, 40));
+        }
     }
 }
 

@@ -28,6 +28,7 @@
 #include "game/form1.h"
 #include "headless/headless.h"
 #include "platform/fake_display_driver.h"
+#include "platform/posix/posix_file_store.h"
 #include "platform/sdl/sdl_counter.h"
 
 namespace {
@@ -313,7 +314,8 @@ int main(int argc, char** argv) {
     QuietRoad road;
     ui::Window window;
     BenchPump pump(host);
-    game::Form1 f(game::Services{window, counter, display, player, pump, road, "/nonexistent/Trakmor_B.spd"});
+    platform::PosixFileStore files;
+    game::Form1 f(game::Services{window, counter, display, player, pump, road, files, "/nonexistent/Trakmor_B.spd"});
     host.Attach(window, [] {});
     f.Form_Load();
     pump.form = &f;

@@ -12,6 +12,7 @@
 #include "game/form1.h"
 #include "platform/cue_gate.h"
 #include "platform/display_guard.h"
+#include "platform/posix/posix_file_store.h"
 #include "platform/program_exit.h"
 #include "platform/random.h"
 #include "platform/sdl/sdl_counter.h"
@@ -32,9 +33,10 @@ int main(int argc, char** argv) {
     platform::SdlWavePlayer player;
     platform::CueGate cues(player);
     platform::MersenneRandom random;
+    platform::PosixFileStore files;
     ui::Window window;
     try {
-        game::Form1 form(game::Services{window, counter, display, cues, host, random});
+        game::Form1 form(game::Services{window, counter, display, cues, host, random, files});
         if (window.Icon) host.SetIcon(*window.Icon);
         host.Attach(window, [&form] { form.Command4_Click(); });
         desktop::SdlInput& input = host.Input();

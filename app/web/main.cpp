@@ -15,6 +15,7 @@
 #include "game/form1.h"
 #include "headless/state_access.h"
 #include "platform/cue_gate.h"
+#include "platform/posix/posix_file_store.h"
 #include "platform/program_exit.h"
 #include "platform/random.h"
 #include "platform/sdl/sdl_wave_player.h"
@@ -118,11 +119,12 @@ int main(int argc, char** argv) {
     web::NoDisplayModes display;
     AudioAfterStart player;
     platform::CueGate cues(player);
+    platform::PosixFileStore files;  // over the browser's file system, kept in IndexedDB by pre.js
     ui::Window window;
     int status = 0;
     std::string message;
     try {
-        game::Form1 form(game::Services{window, counter, display, cues, host, *random});
+        game::Form1 form(game::Services{window, counter, display, cues, host, *random, files});
         gForm = &form;
         host.Attach(window, [&form] { form.Command4_Click(); });
         // The page's focus and visibility mean what the desktop window's do.

@@ -1,46 +1,46 @@
-// The settings file when system calls fail: every failure leaves a file that
-// reads as the old or the new value, and loading never waits.
+// Replacing and reading a file when system calls fail: every failure leaves a
+// file that holds the old or the new contents, and reading never waits.
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <functional>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "game/settings_file.h"
-#include "settings_test_support.h"
+#include "file_store_test_support.h"
 
-using settings_support::AsOrdinaryUser;
-using settings_support::GiveToPlayer;
-using settings_support::LStat;
-using settings_support::ModeOf;
-using settings_support::ReadFile;
-using settings_support::ReturnsByItself;
-using settings_support::WriteFile;
+using file_support::AsOrdinaryUser;
+using file_support::Found;
+using file_support::GiveToPlayer;
+using file_support::Loaded;
+using file_support::LStat;
+using file_support::ModeOf;
+using file_support::ReadFile;
+using file_support::ReturnsByItself;
+using file_support::WriteFile;
 
 namespace {
 
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-const game::FileCalls& Sys() { return game::SystemFileCalls(); }
+const platform::FileCalls& Sys() { return platform::SystemFileCalls(); }
 
-// Puts the real calls back however a test ends.
-class Injected {
-public:
-    Injected() : saved_(game::SettingsFileCalls()) {}
-    ~Injected() { game::SettingsFileCalls() = saved_; }
-    Injected(const Injected&) = delete;
-    Injected& operator=(const Injected&) = delete;
-    game::FileCalls& calls() { return game::SettingsFileCalls(); }
-
-private:
-    game::FileCalls saved_;
-};
+// Runs body in a child process: its exit status, or 128 and the signal that
+// ended it.
+int InChild(const std::function<int()>& body) {
+    const pid_t pid = fork();
+    if (pid == 0) _exit(body());
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid) return -1;
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+}
 
 // ---------------------------------------------------------------------------
 // One failure at the n-th call, whichever call that is.
@@ -49,6 +49,7 @@ enum class Fault {
     Error,        // the call fails with EIO
     Short,        // a read or write moves one byte only
     Interrupted,  // the call fails with EINTR
+    Kill,         // the process is killed as the call is made
 };
 
 struct Injector {
@@ -56,30 +57,34 @@ struct Injector {
     static inline int failAt = 0;  // 0: none
     static inline Fault fault = Fault::Error;
     static inline std::string hit;  // the call that was made to fail
+    static inline std::vector<std::string> made;  // every call counted, in order
 
     static void Arm(int at, Fault kind) {
         calls = 0;
         failAt = at;
         fault = kind;
         hit.clear();
+        made.clear();
     }
     // Whether this call is the one to fail. A short transfer only applies to
     // reads and writes, so only they are counted for it.
     static bool Now(const char* name, bool transfer) {
         if (fault == Fault::Short && !transfer) return false;
+        made.push_back(name);
         if (++calls != failAt) return false;
         hit = name;
         return true;
     }
     template <typename T>
     static T Fail() {
+        if (fault == Fault::Kill) raise(SIGKILL);
         errno = fault == Fault::Interrupted ? EINTR : EIO;
         return static_cast<T>(-1);
     }
 };
 
-game::FileCalls CountedCalls() {
-    game::FileCalls c{};
+platform::FileCalls CountedCalls() {
+    platform::FileCalls c{};
     c.open = [](int d, const char* n, int fl, mode_t m) {
         return Injector::Now("open", false) ? Injector::Fail<int>() : Sys().open(d, n, fl, m);
     };
@@ -111,7 +116,10 @@ game::FileCalls CountedCalls() {
     c.fchmod = [](int fd, mode_t m) {
         return Injector::Now("fchmod", false) ? Injector::Fail<int>() : Sys().fchmod(fd, m);
     };
-    c.fsync = [](int fd) { return Injector::Now("fsync", false) ? Injector::Fail<int>() : Sys().fsync(fd); };
+    // What reaches the disk is not looked at here, and hundreds of saves
+    // waiting for it would make the test slow.
+    c.fsync = [](int) { return Injector::Now("fsync", false) ? Injector::Fail<int>() : 0; };
+    c.flock = [](int fd, int op) { return Injector::Now("flock", false) ? Injector::Fail<int>() : Sys().flock(fd, op); };
     c.close = [](int fd) {
         const int r = Sys().close(fd);  // the descriptor goes even when close reports an error
         return Injector::Now("close", false) ? Injector::Fail<int>() : r;
@@ -132,15 +140,16 @@ struct Scene {
     std::function<void(const fs::path& folder, const fs::path& target)> make;
     fs::path target = "Trakmor_B.spd";  // where the contents live, from the folder
     bool asPlayer = false;
+    fs::path leftover = {};  // what an earlier save that was killed left, from the folder
 };
 
-class SettingsFaultTest : public settings_support::SettingsFileTest {
-protected:
-    Injected injected;
-};
+class FileFaultTest : public file_support::FileStoreTest {};
 
-TEST_F(SettingsFaultTest, EveryCallFailingInTurnLeavesTheOldOrTheNewValue) {
-    const std::string fresh = "1\r\n";
+// Each call fails in turn, or the process is killed as it is made. The file
+// holds the old or the new contents after each, and the next save clears
+// whatever temporary file the broken one left.
+TEST_F(FileFaultTest, EveryCallFailingInTurnLeavesTheOldOrTheNewContents) {
+    const std::string fresh = "1\r\n", next = "2\r\n";
     const std::vector<Scene> scenes = {
         {"no file yet", "", [](const fs::path&, const fs::path&) {}},
         {"a plain file", "301\r\n",
@@ -159,11 +168,15 @@ TEST_F(SettingsFaultTest, EveryCallFailingInTurnLeavesTheOldOrTheNewValue) {
              ASSERT_EQ(chmod(d.c_str(), 0555), 0);
          },
          "Trakmor_B.spd", true},
+        {"a leftover of a killed save", "301\r\n",
+         [](const fs::path& d, const fs::path&) { WriteFile(d / "Trakmor_B.spd.new", "500\r\n"); }, "Trakmor_B.spd",
+         false, "Trakmor_B.spd.new"},
     };
     int injections = 0;
     std::set<std::string> reached;
     for (const Scene& setup : scenes) {
         int run = 0;
+        std::vector<std::string> callNames;  // of a save that goes through
         // Builds the setup in a folder of its own and saves into it.
         auto saveOnce = [&](int failAt, Fault kind) {
             const fs::path folder = dir.path() / ("run" + std::to_string(run++));
@@ -171,28 +184,43 @@ TEST_F(SettingsFaultTest, EveryCallFailingInTurnLeavesTheOldOrTheNewValue) {
             const fs::path target = folder / setup.target;
             if (!setup.old.empty()) WriteFile(target, setup.old);
             setup.make(folder, target);
-            const std::set<std::string> before = [&] {
+            auto entries = [&] {
                 std::set<std::string> names;
                 for (const auto& e : fs::recursive_directory_iterator(folder)) names.insert(e.path().string());
                 return names;
-            }();
+            };
+            const std::set<std::string> before = entries();
             const mode_t mode = setup.old.empty() ? 0 : ModeOf(target);
             const ino_t inode = setup.old.empty() ? 0 : LStat(target).st_ino;
-            {
+            auto save = [&] {
                 std::optional<AsOrdinaryUser> user;
                 if (setup.asPlayer) user.emplace();
                 Injector::Arm(failAt, kind);
-                game::SettingsFileCalls() = CountedCalls();
-                game::WriteSettingsFile(folder / "Trakmor_B.spd", fresh);
-                game::SettingsFileCalls() = Sys();
+                platform::PosixFileStore counted(CountedCalls());
+                counted.Replace(folder / "Trakmor_B.spd", fresh);
+            };
+            std::string where;
+            if (kind == Fault::Kill) {
+                const int ended = InChild([&] {
+                    save();
+                    return 0;
+                });
+                where = std::string(setup.name) + ", killed at call " + std::to_string(failAt) + " (" +
+                        callNames.at(static_cast<size_t>(failAt - 1)) + ")";
+                EXPECT_EQ(ended, 128 + SIGKILL) << where;
+            } else {
+                save();
+                const char* kinds[] = {"failing", "short", "interrupted"};
+                where = std::string(setup.name) + ", call " + std::to_string(failAt) + " (" + Injector::hit + ") " +
+                        kinds[static_cast<int>(kind)];
             }
-            const std::string where = std::string(setup.name) + ", call " + std::to_string(failAt) + " (" +
-                                      Injector::hit + ") " + (kind == Fault::Short ? "short" : kind == Fault::Error ? "failing" : "interrupted");
             const std::string now = fs::exists(target) ? ReadFile(target) : std::string();
             if (setup.old.empty()) {
                 EXPECT_TRUE(now.empty() || now == fresh) << where << ": " << testing::PrintToString(now);
             } else {
-                const bool readsNew = now.rfind(fresh, 0) == 0 && game::ReadListInteger(now) == 1;
+                // Written in place and not cut: the new bytes, then the rest of the old.
+                const bool readsNew =
+                    now == fresh || (setup.old.size() > fresh.size() && now == fresh + setup.old.substr(fresh.size()));
                 EXPECT_TRUE(now == setup.old || readsNew) << where << ": " << testing::PrintToString(now);
                 EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(target))) << where;
                 EXPECT_EQ(ModeOf(target), mode) << where;
@@ -203,30 +231,46 @@ TEST_F(SettingsFaultTest, EveryCallFailingInTurnLeavesTheOldOrTheNewValue) {
             }
             // An interrupted transfer is taken up again; the save goes through.
             const bool retried = Injector::hit == "open" || Injector::hit == "read" || Injector::hit == "pread" ||
-                                 Injector::hit == "write" || Injector::hit == "pwrite";
+                                 Injector::hit == "write" || Injector::hit == "pwrite" || Injector::hit == "flock";
             if (failAt == 0 || kind == Fault::Short || (kind == Fault::Interrupted && retried)) {
                 EXPECT_EQ(now, fresh) << where;
             }
-            // Nothing is left behind, unless removing it was what failed.
-            std::set<std::string> after;
-            for (const auto& e : fs::recursive_directory_iterator(folder)) after.insert(e.path().string());
+            // Nothing is left behind, unless removing it was what failed; an
+            // earlier save's leftover may stay when clearing it failed.
+            std::set<std::string> after = entries(), expected = before;
+            if (!setup.leftover.empty()) {
+                after.erase((folder / setup.leftover).string());
+                expected.erase((folder / setup.leftover).string());
+            }
             if (setup.old.empty() && !now.empty()) after.erase(target.string());
-            if (Injector::hit != "unlink") {
-                EXPECT_EQ(after, before) << where;
+            if (Injector::hit != "unlink" && kind != Fault::Kill) {
+                EXPECT_EQ(after, expected) << where;
             }
             if (setup.target != "Trakmor_B.spd") {
                 EXPECT_TRUE(fs::is_symlink(folder / "Trakmor_B.spd")) << where;
             }
+            // The next save goes through and leaves nothing of the broken one.
+            {
+                std::optional<AsOrdinaryUser> user;
+                if (setup.asPlayer) user.emplace();
+                platform::FileCalls quick = Sys();
+                quick.fsync = [](int) { return 0; };
+                EXPECT_TRUE(platform::PosixFileStore(quick).Replace(folder / "Trakmor_B.spd", next)) << where;
+            }
+            EXPECT_EQ(ReadFile(target), next) << where;
+            expected.insert(target.string());
+            EXPECT_EQ(entries(), expected) << where;
             chmod(folder.c_str(), 0755);
             fs::remove_all(folder);
             return Injector::calls;
         };
         const int calls = saveOnce(0, Fault::Error);
+        callNames = Injector::made;
         ASSERT_GT(calls, 3) << setup.name;
-        for (Fault kind : {Fault::Error, Fault::Short, Fault::Interrupted}) {
+        for (Fault kind : {Fault::Error, Fault::Short, Fault::Interrupted, Fault::Kill}) {
             for (int at = 1; at <= calls; ++at) {
                 saveOnce(at, kind);
-                if (!Injector::hit.empty()) {
+                if (kind != Fault::Kill && !Injector::hit.empty()) {
                     ++injections;
                     reached.insert(Injector::hit);
                 }
@@ -236,20 +280,18 @@ TEST_F(SettingsFaultTest, EveryCallFailingInTurnLeavesTheOldOrTheNewValue) {
     }
     RecordProperty("injections", injections);
     // Each kind of call that saving makes has failed at least once.
-    EXPECT_EQ(reached, (std::set<std::string>{"close", "fchmod", "fstat", "fsync", "ftruncate", "open", "pread",
-                                              "pwrite", "rename", "write"}));
+    EXPECT_EQ(reached, (std::set<std::string>{"close", "fchmod", "flock", "fstat", "fsync", "ftruncate", "open",
+                                              "pread", "pwrite", "rename", "unlink", "write"}));
 }
 
 // ---------------------------------------------------------------------------
-// Named failures through the game's own Save.
+// Named failures.
 
-TEST_F(SettingsFaultTest, WriteFlushOrCloseFailingLeavesTheOldFile) {
-    f->VScrollbar1.SetValue(301);
-    Save();
-    ASSERT_EQ(ReadFile(File()), "301\r\n");
-    using Break = void (*)(game::FileCalls&);
+TEST_F(FileFaultTest, WriteFlushOrCloseFailingLeavesTheOldFile) {
+    ASSERT_TRUE(Save("301\r\n"));
+    using Break = void (*)(platform::FileCalls&);
     const std::pair<const char*, Break> breaks[] = {
-        {"a full disk", [](game::FileCalls& c) {
+        {"a full disk", [](platform::FileCalls& c) {
              c.write = [](int, const void* b, size_t n) {
                  // The bytes go to a device that is always full.
                  const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
@@ -260,7 +302,7 @@ TEST_F(SettingsFaultTest, WriteFlushOrCloseFailingLeavesTheOldFile) {
                  return r;
              };
          }},
-        {"out of quota after two bytes", [](game::FileCalls& c) {
+        {"out of quota after two bytes", [](platform::FileCalls& c) {
              c.write = [](int fd, const void* b, size_t n) -> ssize_t {
                  struct stat st {};
                  Sys().fstat(fd, &st);
@@ -271,126 +313,137 @@ TEST_F(SettingsFaultTest, WriteFlushOrCloseFailingLeavesTheOldFile) {
                  return Sys().write(fd, b, std::min<size_t>(n, 2 - static_cast<size_t>(st.st_size)));
              };
          }},
-        {"a failing flush", [](game::FileCalls& c) { c.fsync = [](int) { return errno = EIO, -1; }; }},
-        {"a failing close", [](game::FileCalls& c) { c.close = [](int fd) { return Sys().close(fd), errno = EIO, -1; }; }},
+        {"a failing flush", [](platform::FileCalls& c) { c.fsync = [](int) { return errno = EIO, -1; }; }},
+        {"a failing close", [](platform::FileCalls& c) { c.close = [](int fd) { return Sys().close(fd), errno = EIO, -1; }; }},
     };
     for (const auto& [what, breakIt] : breaks) {
-        f->VScrollbar1.SetValue(1);
-        breakIt(injected.calls());
-        Save();
-        injected.calls() = Sys();
+        breakIt(store.calls);
+        EXPECT_FALSE(Save("1\r\n")) << what;
+        store.calls = Sys();
         EXPECT_EQ(ReadFile(File()), "301\r\n") << what;
         EXPECT_EQ(DirEntries(), Names{"Trakmor_B.spd"}) << what;
-        ExpectSpeed(500);  // the running game does not notice
     }
-    f->NewGame();
-    ExpectSpeed(200);
 }
 
-TEST_F(SettingsFaultTest, RefusedRenameWritesInPlace) {
-    f->VScrollbar1.SetValue(301);
-    Save();
+TEST_F(FileFaultTest, RefusedRenameWritesInPlace) {
+    ASSERT_TRUE(Save("301\r\n"));
     const ino_t inode = LStat(File()).st_ino;
-    injected.calls().rename = [](int, const char*, int, const char*) { return errno = EPERM, -1; };
-    f->VScrollbar1.SetValue(1);
-    Save();
+    store.calls.rename = [](int, const char*, int, const char*) { return errno = EPERM, -1; };
+    EXPECT_TRUE(Save("1\r\n"));
     EXPECT_EQ(ReadFile(File()), "1\r\n");
     EXPECT_EQ(LStat(File()).st_ino, inode);
     EXPECT_EQ(DirEntries(), Names{"Trakmor_B.spd"});
 }
 
-TEST_F(SettingsFaultTest, EveryTemporaryNameTaken) {
-    injected.calls().open = [](int d, const char* n, int fl, mode_t m) {
+TEST_F(FileFaultTest, EveryTemporaryNameTaken) {
+    const auto taken = [](int d, const char* n, int fl, mode_t m) {
         if (fl & O_CREAT) return errno = EEXIST, -1;
         return Sys().open(d, n, fl, m);
     };
     // With no file there is nothing to write in place.
-    f->VScrollbar1.SetValue(301);
-    Save();
+    store.calls.open = taken;
+    EXPECT_FALSE(Save("301\r\n"));
     EXPECT_TRUE(DirEntries().empty());
-    injected.calls() = Sys();
-    Save();
+    store.calls = Sys();
+    ASSERT_TRUE(Save("301\r\n"));
     const ino_t inode = LStat(File()).st_ino;
-    injected.calls().open = [](int d, const char* n, int fl, mode_t m) {
-        if (fl & O_CREAT) return errno = EEXIST, -1;
-        return Sys().open(d, n, fl, m);
-    };
-    f->VScrollbar1.SetValue(1);
-    Save();
+    store.calls.open = taken;
+    EXPECT_TRUE(Save("1\r\n"));
     EXPECT_EQ(ReadFile(File()), "1\r\n");
     EXPECT_EQ(LStat(File()).st_ino, inode);
 }
 
-// Writing in place: one write of the new line over the start, then a cut.
-class SettingsInPlaceTest : public SettingsFaultTest {
+// ---------------------------------------------------------------------------
+// The file size limit, for real: a child process with a limit saves.
+
+enum class Way { Renamed, InPlace, InPlaceWriteOnly };
+
+TEST_F(FileFaultTest, FileSizeLimitFailsTheSaveCleanly) {
+    const std::string old = "301\r\n", fresh = "32767\r\n";
+    const std::pair<Way, const char*> ways[] = {
+        {Way::Renamed, "renamed"}, {Way::InPlace, "in place"}, {Way::InPlaceWriteOnly, "in place, write-only"}};
+    for (const auto& [way, wayName] : ways) {
+        for (rlim_t limit : {0, 1, 2, 5, 6, 7, 64}) {
+            const std::string where = std::string(wayName) + ", limit " + std::to_string(limit);
+            WriteFile(File(), old);
+            const fs::path twin = dir.path() / "twin.spd";
+            if (way != Way::Renamed) fs::create_hard_link(File(), twin);  // so it is written in place
+            if (way == Way::InPlaceWriteOnly) {
+                GiveToPlayer(File());
+                ASSERT_EQ(chmod(File().c_str(), 0200), 0);
+            }
+            const int ended = InChild([&] {
+                // As the game starts: SIGXFSZ as the system leaves it.
+                signal(SIGXFSZ, SIG_DFL);
+                if (way == Way::InPlaceWriteOnly && file_support::RunningAsRoot() &&
+                    (setgid(file_support::kPlayerGroup) != 0 || setuid(file_support::kPlayer) != 0))
+                    return 3;
+                struct rlimit lim {};
+                getrlimit(RLIMIT_FSIZE, &lim);
+                lim.rlim_cur = limit;
+                if (setrlimit(RLIMIT_FSIZE, &lim) != 0) return 4;
+                platform::PosixFileStore child;
+                return child.Replace(File(), fresh) ? 0 : 1;
+            });
+            const bool fits = fresh.size() <= limit;
+            EXPECT_EQ(ended, fits ? 0 : 1) << where;  // not killed, and says whether it saved
+            chmod(File().c_str(), 0644);
+            EXPECT_EQ(ReadFile(File()), fits ? fresh : old) << where;
+            if (way != Way::Renamed) {
+                EXPECT_EQ(ReadFile(twin), ReadFile(File())) << where;
+                fs::remove(twin);
+            }
+            EXPECT_EQ(DirEntries(), Names{"Trakmor_B.spd"}) << where;
+            for (const auto& e : fs::directory_iterator(dir.path())) fs::remove(e.path());
+        }
+    }
+}
+
+// Writing in place: one write of the new bytes over the start, then a cut.
+class FileInPlaceTest : public FileFaultTest {
 protected:
     void SetUp() override {
-        SettingsFaultTest::SetUp();
         WriteFile(File(), "301\r\n");
         fs::create_hard_link(File(), dir.path() / "twin.spd");  // so the file is written in place
-        f->VScrollbar1.SetValue(1);
     }
 };
 
-TEST_F(SettingsInPlaceTest, FailingWriteLeavesTheOldFile) {
-    injected.calls().pwrite = [](int, const void*, size_t, off_t) -> ssize_t { return errno = ENOSPC, -1; };
-    Save();
+TEST_F(FileInPlaceTest, FailingWriteLeavesTheOldFile) {
+    store.calls.pwrite = [](int, const void*, size_t, off_t) -> ssize_t { return errno = ENOSPC, -1; };
+    EXPECT_FALSE(Save("1\r\n"));
     EXPECT_EQ(ReadFile(File()), "301\r\n");
 }
 
-TEST_F(SettingsInPlaceTest, WriteStoppingPartWayIsUndone) {
+TEST_F(FileInPlaceTest, WriteStoppingPartWayIsUndone) {
     // The first write takes one byte ("1" over "3" would read as 101); the next fails.
     static int writes;
     writes = 0;
-    injected.calls().pwrite = [](int fd, const void* b, size_t n, off_t at) -> ssize_t {
+    store.calls.pwrite = [](int fd, const void* b, size_t n, off_t at) -> ssize_t {
         ++writes;
         if (writes == 1) return Sys().pwrite(fd, b, 1, at);
         if (writes == 2) return errno = EIO, -1;
         return Sys().pwrite(fd, b, n, at);
     };
-    Save();
+    EXPECT_FALSE(Save("1\r\n"));
     EXPECT_EQ(ReadFile(File()), "301\r\n");
     EXPECT_EQ(writes, 3);  // the old byte went back
 }
 
-TEST_F(SettingsInPlaceTest, UncutFileReadsAsTheNewValue) {
+TEST_F(FileInPlaceTest, UncutFileHoldsTheNewBytesThenTheOldRest) {
     WriteFile(File(), "301,  5\r\n12345\r\n");
-    injected.calls().ftruncate = [](int, off_t) { return errno = EIO, -1; };
-    Save();
+    store.calls.ftruncate = [](int, off_t) { return errno = EIO, -1; };
+    EXPECT_FALSE(Save("1\r\n"));
     EXPECT_EQ(ReadFile(File()), "1\r\n,  5\r\n12345\r\n");
-    f->VScrollbar1.SetValue(401);
-    f->NewGame();
-    ExpectSpeed(500);
-}
-
-// Before the cut the file holds the new line followed by whatever of the old
-// contents lies beyond it; that reads as the new value, whatever was there.
-TEST(SettingsInPlace, NewLineOverAnyOldContentsReadsAsTheNewValue) {
-    std::vector<std::string> olds = {"", "1", "\r\n", "401\r\n", "32767\r\n", "-32768", "   7\r\n", ",,,,,,,,",
-                                     "500.5\r\n", std::string(70000, '9'), std::string(70000, ' ') + "3\r\n"};
-    std::mt19937 rng(7);
-    for (int n = 0; n < 2000; ++n) {
-        std::string s(rng() % 16, '\0');
-        for (char& c : s) c = "0123456789 \t,.\r\n-+x"[rng() % 20];
-        olds.push_back(s);
-    }
-    for (int v = 1; v <= 500; ++v) {
-        const std::string fresh = std::to_string(v) + "\r\n";
-        for (const std::string& old : olds) {
-            const std::string uncut = fresh + (old.size() > fresh.size() ? old.substr(fresh.size()) : "");
-            ASSERT_EQ(game::ReadListInteger(uncut), v) << testing::PrintToString(old.substr(0, 40));
-        }
-    }
 }
 
 // ---------------------------------------------------------------------------
-// Loading.
+// Reading.
 
-TEST_F(SettingsFaultTest, FifoSwappedInAsLoadOpensTheFile) {
+TEST_F(FileFaultTest, FifoSwappedInAsTheFileIsOpened) {
     WriteFile(File(), "1\r\n");
     static fs::path swapAt;
     swapAt = File();
-    injected.calls().open = [](int d, const char* n, int fl, mode_t m) {
+    store.calls.open = [](int d, const char* n, int fl, mode_t m) {
         // Between looking at the name and opening it, a FIFO takes its place.
         if (swapAt == n && !fs::is_fifo(swapAt)) {
             fs::remove(swapAt);
@@ -398,23 +451,29 @@ TEST_F(SettingsFaultTest, FifoSwappedInAsLoadOpensTheFile) {
         }
         return Sys().open(d, n, fl, m);
     };
-    f->VScrollbar1.SetValue(301);
-    EXPECT_TRUE(ReturnsByItself([&] { f->NewGame(); }, File()));
+    EXPECT_TRUE(ReturnsByItself([&] { EXPECT_EQ(Load().found, Found::NoFile); }, File()));
     EXPECT_TRUE(fs::is_fifo(File()));
-    ExpectSpeed(100);  // counted as no file
 }
 
-TEST_F(SettingsFaultTest, FailingReadKeepsTheSpinner) {
-    WriteFile(File(), "1\r\n");
-    injected.calls().read = [](int, void*, size_t) -> ssize_t { return errno = EIO, -1; };
-    f->VScrollbar1.SetValue(301);
-    f->NewGame();
-    ExpectSpeed(200);
-    // A read that comes in single bytes gives the whole number.
-    injected.calls().read = [](int fd, void* b, size_t n) { return Sys().read(fd, b, n > 0 ? 1 : 0); };
+TEST_F(FileFaultTest, FailingReadsAndShortReads) {
     WriteFile(File(), "  250\r\n");
-    f->NewGame();
-    ExpectSpeed(251);
+    store.calls.read = [](int, void*, size_t) -> ssize_t { return errno = EIO, -1; };
+    EXPECT_EQ(Load().found, Found::Unreadable);
+    // Failing after the first piece: what was read counts for nothing.
+    static int reads;
+    reads = 0;
+    store.calls.read = [](int fd, void* b, size_t n) -> ssize_t {
+        if (++reads > 1) return errno = EIO, -1;
+        return Sys().read(fd, b, n > 0 ? 2 : 0);
+    };
+    EXPECT_EQ(Load().found, Found::Unreadable);
+    // Interrupted, and in single bytes: the whole file.
+    reads = 0;
+    store.calls.read = [](int fd, void* b, size_t n) -> ssize_t {
+        if (++reads % 2) return errno = EINTR, -1;
+        return Sys().read(fd, b, n > 0 ? 1 : 0);
+    };
+    EXPECT_EQ(Load(), (Loaded{Found::Read, "  250\r\n"}));
 }
 
 } // namespace

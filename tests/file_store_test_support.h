@@ -1,6 +1,6 @@
 #pragma once
-// What the settings file tests share: the fixture, reading and writing files, playing an
-// ordinary user, and running a call that might hang on a FIFO.
+// What the tests of files share: the file store's fixture, reading and writing files,
+// playing an ordinary user, and running a call that might hang on a FIFO.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -17,8 +17,9 @@
 #include <vector>
 
 #include "game_fixture.h"
+#include "platform/posix/posix_file_store.h"
 
-namespace settings_support {
+namespace file_support {
 
 namespace fs = std::filesystem;
 
@@ -95,26 +96,46 @@ inline bool ReturnsByItself(const std::function<void()>& call, const fs::path& f
     return byItself;
 }
 
-class SettingsFileTest : public testing_support::GameTest {
-protected:
-    fs::path File() const { return dir.path() / "Trakmor_B.spd"; }
-    void Save() {
-        f->Picture2.Show();
-        ASSERT_TRUE(game.window.ClickElement(f->Command2));
-    }
-    // The speed setting in force: spinner, caption and factor agree.
-    void ExpectSpeed(int speed) {
-        EXPECT_EQ(f->VScrollbar1.Value(), 501 - speed);
-        EXPECT_EQ(f->sp.Caption(), std::to_string(speed));
-        EXPECT_DOUBLE_EQ(f->speedFactor, speed / 100.0);
-    }
-    static std::vector<std::string> EntriesOf(const fs::path& folder) {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    std::vector<std::string> DirEntries() const { return EntriesOf(dir.path()); }
+inline std::vector<std::string> EntriesOf(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+using Found = platform::FileStore::Found;
+
+// What reading a file through the store gives: how it was found, and its contents.
+struct Loaded {
+    Found found;
+    std::string contents;
+    bool operator==(const Loaded&) const = default;
 };
 
-} // namespace settings_support
+inline std::ostream& operator<<(std::ostream& out, const Loaded& l) {
+    const char* names[] = {"NoFile", "Unreadable", "Read"};
+    return out << names[static_cast<int>(l.found)] << " " << testing::PrintToString(l.contents);
+}
+
+inline Loaded Load(platform::FileStore& store, const fs::path& file) {
+    std::string contents;
+    const Found found = store.Read(file, [&](std::string_view piece) {
+        contents.append(piece);
+        return true;
+    });
+    return {found, found == Found::Read ? contents : std::string()};
+}
+
+// A folder of its own and the store, with the settings file's name in it.
+class FileStoreTest : public ::testing::Test {
+protected:
+    fs::path File() const { return dir.path() / "Trakmor_B.spd"; }
+    bool Save(std::string_view bytes) { return store.Replace(File(), bytes); }
+    Loaded Load() { return file_support::Load(store, File()); }
+    std::vector<std::string> DirEntries() const { return EntriesOf(dir.path()); }
+
+    testing_support::TempDir dir;
+    platform::PosixFileStore store;
+};
+
+} // namespace file_support
