@@ -75,6 +75,13 @@ TEST_F(DriverTest, EveryCommandLineGetsExactlyOneReply) {
     EXPECT_EQ(replies.back(), "ok 1");
 }
 
+// A refused value is quoted with its line breaks escaped: one line, read back as given.
+TEST_F(DriverTest, ARefusedValueIsQuotedOnOneLine) {
+    Drive({"set Picture4.KeyPreview \xC3\xA9\\\\\\n\"", "set Skill.ListIndex 1\\r\\n2", "key down 39"});
+    EXPECT_EQ(replies, (std::vector<std::string>{"error not a Boolean: \xC3\xA9\\\\\\n\\\"",
+                                                 "error not a whole number -32768..32767: 1\\r\\n2", "ok"}));
+}
+
 // Each way of quitting answers the command, then ends the game with status 0:
 // no line after it is read or answered.
 TEST_F(DriverTest, QuitCommandAnswersOkThenEnds) {
