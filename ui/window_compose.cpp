@@ -216,7 +216,7 @@ void Window::Renderer::DrawScrollBar(const Window& w, Surface& f, const Element&
     for (int i = 0; i < 2; ++i) {
         const Rect& part = parts[i];
         const bool up = i == 0;
-        const bool down = w.pressed_ == &e && w.pressedPart_ == (up ? -1 : 1);
+        const bool down = w.pressed_ == &e && w.pressedPart_ == (up ? -1 : 1) && w.pressedOver_;
         draw::Fill(f, clip, part, kFace);
         if (down)
             draw::Frame(f, clip, part, kShadow);
