@@ -242,11 +242,13 @@ double DriverSession::Execute(const std::string& line) {
         quit_ = true;
         throw;
     } catch (const CommandError& e) {
-        reply = "error " + e.message;
+        // A message may quote the value it refuses, unescaped line breaks and all:
+        // escaped, the reply stays one line.
+        reply = "error " + Escape(e.message);
     } catch (const platform::RuntimeError& e) {
         reply = "error run-time error " + std::to_string(e.number);
     } catch (const std::exception& e) {
-        reply = std::string("error ") + e.what();
+        reply = "error " + Escape(e.what());
     }
     reply_(reply);
     return waitUs;

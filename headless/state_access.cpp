@@ -57,9 +57,9 @@ std::string FormatNumber(double v) {
 
 namespace {
 
-// What a variable may hold, for the driver.
+// What a variable may hold, for the driver: min..max, in steps of `step` from min.
 struct Range {
-    long long min, max;
+    long long min, max, step = 1;
 };
 constexpr Range kInt16{std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()};
 // Every speed value indexes the gear table and divides.
@@ -68,11 +68,33 @@ constexpr Range kSpeed{1, 32};
 // sums and a lifetime of increments stay far inside 64 bits.
 constexpr Range kScore{std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()};
 
+// The game adds to these, scales or negates them in 16 bits, so they take only
+// what play gives them: no sum of the game's can then leave 16 bits.
+//
+// Steering moves the car 2 pixels at a time from 288, and on until it stands on
+// a column line; from these x that line is inside 16 bits. (A steering key held
+// carries the car on until the key's next repeat is refused: the driver's keys
+// do not repeat.)
+constexpr Range kCarX{-32766, 32734, 2};
+constexpr Range kDirection{-1, 1};
+// The status line holds it to 0..100. Tools take their repair off before their
+// cue plays, and inside the cue a second tools hit, ahead of the car, can take
+// another, before the status line sets it back to 0.
+constexpr Range kDamage{-6, 100};
+constexpr Range kScrollPixels{0, kCellSize - 1};
+// The generator starts its segments at columns 1, 4, 7, 10 and 13 and curves
+// by 3 within a segment. A curve row writes the row above it, and a screen's top
+// row writes the other screen's bottom row, behind the car: 0 or 14 there.
+constexpr Range kRoadColumn{0, 14};
+constexpr Range kGenRoadColumn{1, 13, 3};
+constexpr Range kRowPhase{0, 4};
+
 template <typename T> void Store(T& field, std::string_view name, std::string_view text, Range range) {
     const auto v = ParseInteger<long long>(text);
-    if (!v || *v < range.min || *v > range.max)
+    if (!v || *v < range.min || *v > range.max || (*v - range.min) % range.step != 0)
         throw CommandError{std::string(name) + " takes a whole number " + std::to_string(range.min) + ".." +
-                           std::to_string(range.max)};
+                           std::to_string(range.max) +
+                           (range.step > 1 ? " in steps of " + std::to_string(range.step) : std::string())};
     field = static_cast<T>(*v);
 }
 
@@ -122,6 +144,12 @@ const std::map<std::string, Score, std::less<>>& Scores() {
 Range RangeOf(std::string_view name) {
     if (name == "speed" || name == "minSpeed" || name == "maxSpeed") return kSpeed;
     if (name == "carGridRow") return {0, kGridRows - 1};
+    if (name == "carX") return kCarX;
+    if (name == "steerDirection" || name == "genRoadDirection") return kDirection;
+    if (name == "damage") return kDamage;
+    if (name == "scrollPixels") return kScrollPixels;
+    if (name == "genRoadColumn") return kGenRoadColumn;
+    if (name == "genRowPhase") return kRowPhase;
     return kInt16;
 }
 
@@ -163,7 +191,7 @@ void SetVariable(Form1& f, std::string_view text, std::string_view value) {
             return;
         }
     } else if (b == "roadColumn" && Indexes(n, {kGridRows})) {
-        return Store(f.roadColumn[n.indexes[0]], b, value, kInt16);
+        return Store(f.roadColumn[n.indexes[0]], b, value, kRoadColumn);
     } else if (b == "sceneryTaken" && Indexes(n, {kColumns})) {
         return Store(f.sceneryTaken[n.indexes[0]], b, value, kInt16);
     } else if (b == "obstacleGrid" && Indexes(n, {4, kGridRows})) {

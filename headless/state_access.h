@@ -43,7 +43,8 @@ std::string FormatNumber(double v);
 // Numbers print in decimal, Booleans as -1 and 0. Throws CommandError.
 std::string GetVariable(const Form1& form, std::string_view name);
 // Refuses (CommandError) every value the game cannot hold or would misuse:
-// 16-bit integers stay 16-bit, speeds and grid positions index their tables,
+// 16-bit integers stay 16-bit, and those the game's 16-bit sums add to take
+// only what play gives them; speeds and grid positions index their tables,
 // the score counters stay within 32 bits so that their sums cannot overflow,
 // and the speed factor is finite, above 0 and no faster than the speed
 // setting's fastest (slower stretches the frames, as tests do to hold the road).

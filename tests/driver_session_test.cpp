@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <deque>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,8 @@ protected:
 
 bool IsError(const std::string& reply) { return reply.rfind("error ", 0) == 0; }
 
+using GameInDriverRanges = testing_support::GameTest;
+
 // ---------------------------------------------------------------------------
 // One reply a command.
 
@@ -73,6 +76,13 @@ TEST_F(DriverTest, EveryCommandLineGetsExactlyOneReply) {
     for (size_t i = 0; i + 2 < replies.size(); ++i) EXPECT_TRUE(IsError(replies[i])) << script[i + 2] << " => " << replies[i];
     EXPECT_EQ(replies[replies.size() - 2], "ok 288");
     EXPECT_EQ(replies.back(), "ok 1");
+}
+
+// A refused value is quoted with its line breaks escaped: one line, read back as given.
+TEST_F(DriverTest, ARefusedValueIsQuotedOnOneLine) {
+    Drive({"set Picture4.KeyPreview \xC3\xA9\\\\\\n\"", "set Skill.ListIndex 1\\r\\n2", "key down 39"});
+    EXPECT_EQ(replies, (std::vector<std::string>{"error not a Boolean: \xC3\xA9\\\\\\n\\\"",
+                                                 "error not a whole number -32768..32767: 1\\r\\n2", "ok"}));
 }
 
 // Each way of quitting answers the command, then ends the game with status 0:
@@ -127,20 +137,26 @@ struct Refusal {
 
 TEST_F(DriverTest, StateTakesOnlyWhatTheGameCanHold) {
     const std::vector<Refusal> cases = {
-        {"damage", {"32768", "-32769", "4294967296", "1.5", "1e3", "+5", "0x10", "5 5"}, {"32767", "-32768", "95"}},
-        {"carX", {"32768", "65824"}, {"-32768", "32767", "288"}},
+        {"damage", {"101", "-7", "32767", "-32768", "4294967296", "1.5", "1e3", "+5", "0x10", "5 5"},
+         {"100", "-6", "95"}},
+        {"carX", {"32736", "-32768", "32767", "289", "-1", "65824"}, {"-32766", "32734", "0", "288"}},
+        {"steerDirection", {"2", "-2", "20000"}, {"-1", "1", "0"}},
+        {"genRoadDirection", {"2", "-32768"}, {"-1", "1", "0"}},
+        {"genRowPhase", {"5", "-1"}, {"4", "0"}},
+        {"genRoadColumn", {"0", "16", "2", "12", "32767"}, {"1", "13", "7"}},
+        {"carXPrevious", {"32768"}, {"-32768", "32767", "-1"}},
         {"gameRunning", {"32768"}, {"-1", "0"}},
         {"speed", {"0", "33", "-1", "65537"}, {"32", "1"}},
         {"minSpeed", {"0", "33"}, {"32", "1", "4"}},
         {"maxSpeed", {"0", "33"}, {"1", "32", "16"}},
         {"carGridRow", {"30", "-1"}, {"29", "0", "1"}},
-        {"scrollPixels", {"32768"}, {"-32768", "0"}},
+        {"scrollPixels", {"32", "-1", "32767"}, {"31", "0"}},
         {"steerTick", {"256", "-1"}, {"255", "0"}},
         {"roadScore", {"2147483648", "-2147483649", "9223372036854775807"}, {"2147483647", "-2147483648", "0"}},
         {"bagPoints", {"2147483648"}, {"2147483647", "0"}},
         {"rabbitPoints", {"-2147483649", "-9223372036854775808"}, {"-2147483648", "0"}},
         {"speedFactor", {"inf", "-inf", "nan", "1e10", "0", "-0", "5.01", "-1", "1e400"}, {"0.0001", "5", "1"}},
-        {"roadColumn(0)", {"32768"}, {"-32768", "32767", "7"}},
+        {"roadColumn(0)", {"15", "-1", "2055", "32768"}, {"0", "14", "7"}},
         {"sceneryTaken(19)", {"32768"}, {"-32768", "0"}},
         {"obstacleGrid(3,29)", {"21", "-1", "65536"}, {"20", "0"}},
         {"obstacleGrid(4,0)", {"0"}, {}},
@@ -210,16 +226,18 @@ TEST_F(DriverTest, ExtremesItTakesRunWithoutFault) {
         "seed 18446744073709551615", "click Command1", "run 100", "set speedFactor 5", "set speed 32",
         "set maxSpeed 32", "set minSpeed 32", "set roadScore 2147483647", "set bagPoints 2147483647",
         "set rabbitPoints -2147483648", "set bagCount 2147483647", "set rabbitCount 2147483647",
-        "set carX 32767", "set steerDirection 32767", "set genRoadColumn 32767", "set genRoadDirection 1",
-        "set genRowPhase 32767", "set roadColumn(1) 32767", "set roadColumn(2) -32768", "set obstacleGrid(0,1) 20",
-        "set damage -32768", "set Picture1.Left 491505", "set Picture1.Top -491505", "set Picturex(1).Left 32767",
+        "set carX 32734", "set steerDirection 1", "set genRoadColumn 13", "set genRoadDirection 1",
+        "set genRowPhase 4", "set roadColumn(1) 14", "set roadColumn(2) 0", "set obstacleGrid(0,1) 20",
+        "set damage -6", "set Picture1.Left 491505", "set Picture1.Top -491505", "set Picturex(1).Left 32767",
         "set Picturex(0).Height 4096", "set autic.Left -32767", "set Label6.Width 61440", "call ShowStatus",
-        "call CheckCollisions", "call DrawSprites", "pixel 639 479", "run 2000", "set carX -32768", "set steerDirection -32768",
-        "set damage 32767", "call CheckCollisions", "call ShowStatus", "pixel 0 0", "run 500", "ascii 1", "ascii 2",
-        "get Label6.Caption",
+        "call CheckCollisions", "call DrawSprites", "pixel 639 479", "run 2000", "get carX", "set carX -32766",
+        "set steerDirection -1", "run 500", "get carX", "set damage 100", "call CheckCollisions", "call ShowStatus",
+        "pixel 0 0", "run 500", "ascii 1", "ascii 2", "get Label6.Caption",
     };
     EXPECT_EQ(Drive(script), 0);
     ExpectAllOk(script);
+    EXPECT_EQ(Reply(32), "ok 32736");  // on to the next column line, inside 16 bits
+    EXPECT_EQ(Reply(36), "ok -32768");
     EXPECT_EQ(f().damage, 100);
     EXPECT_EQ(f().gameRunning, game::kFalse);
 }
@@ -346,6 +364,34 @@ TEST_F(DriverTest, SetKeepsTheValueAsWritten) {
     ASSERT_EQ(replies.size(), 4u);
     EXPECT_EQ(replies[1], "ok \"two  blanks and\\ta tab\"");
     EXPECT_EQ(replies[3], "ok \"x\"");
+}
+
+// Play reaches the ends of the damage's and the road's ranges, which the driver takes.
+TEST_F(GameInDriverRanges, PlayReachesTheEndsOfTheRanges) {
+    // A key in the cue of a repair takes the car onto tools ahead: a second
+    // repair comes off before the status line has set the first one right.
+    f->Skill.SetListIndex(0);
+    Start();
+    f->speed = 2;
+    f->carX = 290;
+    f->obstacleGrid[game::kTools][f->carGridRow] = f->obstacleGrid[game::kTools][f->carGridRow + 1] = 10;
+    int lowest = 0, cues = 0;
+    game.player.onPlay = [&](const uint8_t*) {
+        lowest = std::min<int>(lowest, f->damage);
+        if (cues++ == 0) Key(75);
+    };
+    f->CheckCollisions();
+    EXPECT_EQ(lowest, -6);
+
+    std::set<int> columns, starts;
+    game.random.FixSeed(5);
+    for (int screen = 0; screen < 600; ++screen) {
+        f->BuildRoadScreen(screen % 2);
+        columns.insert(f->roadColumn.begin(), f->roadColumn.end());
+        starts.insert(f->genRoadColumn);
+    }
+    EXPECT_EQ(columns, (std::set<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}));
+    EXPECT_EQ(starts, (std::set<int>{1, 4, 7, 10, 13}));
 }
 
 // ---------------------------------------------------------------------------

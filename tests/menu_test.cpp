@@ -230,4 +230,54 @@ TEST_F(MenuTest, MenuNewGameShowsTheIntroWithScoresCleared) {
     EXPECT_EQ(f->gameRunning, game::kFalse);
 }
 
+// The speed spinner's arrows held in the menu of a ride, on the headless clock:
+// a press steps at once, after 500 ms again and then every 50 ms, each step
+// through the change handler, until the release or the end of the range; off
+// the arrow it holds, back on it goes on at the press's beat.
+TEST_F(MenuTest, AHeldSpinnerArrowRepeatsWhileThePointerIsOnIt) {
+    Start();
+    Key(kEscape);
+    ui::Element& bar = f->VScrollbar1;
+    const int x = bar.AbsLeftPx() + 8, up = bar.AbsTopPx() + 4, down = up + 8;
+    std::vector<int> shown;  // the speed each step shows
+    bar.Change = [&, change = bar.Change] { change(), shown.push_back(std::stoi(f->sp.Caption())); };
+    using W = ui::Window;
+    struct Move {
+        void (W::*event)(int, int);
+        int x, y;
+        double thenMs;
+    };
+    struct Hold {
+        int from;
+        std::vector<Move> moves;
+        int to;
+    };
+    const int saveX = f->Command2.AbsLeftPx() + 9;
+    testing_support::Script script(game);
+    const std::vector<Hold> holds = {
+        {401, {{&W::OnMouseDown, x, up, 499}, {&W::OnMouseUp, x, up, 1000}}, 400},
+        {401, {{&W::OnMouseDown, x, up, 501}, {&W::OnMouseUp, x, up, 1000}}, 399},
+        {401, {{&W::OnMouseDown, x, up, 3020}, {&W::OnMouseUp, x, up, 1000}}, 349},  // the press and 51 repeats
+        {401, {{&W::OnMouseDown, x, down, 3020}, {&W::OnMouseUp, x, down, 1000}}, 453},
+        {10, {{&W::OnMouseDown, x, up, 3020}, {&W::OnMouseUp, x, up, 0}}, 1},
+        {495, {{&W::OnMouseDown, x, down, 3020}, {&W::OnMouseUp, x, down, 0}}, 500},
+        {401, {{&W::OnMouseDown, x, up, 620}, {&W::OnMouseMove, x, down, 900}, {&W::OnMouseMove, x, up, 500},
+         {&W::OnMouseUp, x, up, 0}}, 387},
+        {401, {{&W::OnMouseDown, x, up, 620}, {&W::OnMouseMove, -1, -1, 900}, {&W::OnMouseMove, x, up + 1, 500},
+         {&W::OnMouseUp, -1, -1, 0}}, 387},
+        {401, {{&W::OnMouseDown, x, up, 620}, {&W::OnMouseMove, saveX, up, 900}, {&W::OnMouseUp, saveX, up, 0}},
+         397}};
+    for (const Hold& h : holds) {
+        script.Do([&, &h = h] { bar.SetValue(h.from), shown.clear(); });
+        for (const Move& m : h.moves)
+            script.Do([&, &m = m] { (game.window.*m.event)(m.x, m.y); }).Wait(m.thenMs * 1000);
+        script.Do([&, &h = h] {
+            std::vector<int> speeds;
+            for (int v = h.from; v != h.to;) speeds.push_back(501 - (v += h.to < h.from ? -1 : 1));
+            EXPECT_EQ(shown, speeds) << "from " << h.from << " to " << h.to;
+        });
+    }
+    script.Play();
+}
+
 } // namespace

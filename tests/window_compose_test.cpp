@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/ui_test_pictures.h"
+#include "ui/text_bitmap.h"
 #include "ui/window.h"
 
 namespace {
@@ -283,6 +286,19 @@ TEST_F(ComposeTest, TextWrapsAtCarriageReturnsAndAtTheLabelsWidth) {
     EXPECT_GT(Inked(420, 10, 220, 40, 0xFFFFFF), small * 3 / 2);
 }
 
+// However long a label's text, it is drawn at once, as the start of it that fills the label.
+TEST_F(ComposeTest, ALabelWithAVeryLongTextDrawsWhatFitsAtOnce) {
+    const std::string text(2000000, 'A');
+    Label(text, 80, 24, 225, 25);
+    Label(text.substr(0, 600), 80, 224, 225, 25);
+    const auto start = std::chrono::steady_clock::now();
+    Compose();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_GT(Inked(80, 24, 225, 25, 0), 200);
+    for (int y = 0; y < 25; ++y)
+        for (int x = 0; x < 225; ++x) ASSERT_EQ(frame.At(80 + x, 24 + y), frame.At(80 + x, 224 + y)) << x << "," << y;
+}
+
 TEST_F(ComposeTest, ButtonsShowTheirStateAndGreyTheirTextWhenDisabled) {
     Element& ok = Add(Kind::CommandButton, "OK", 100, 100, 81, 25);
     ok.backColor = 0xFFC080;
@@ -354,6 +370,29 @@ TEST_F(ComposeTest, OnlyChangesThatCanBeSeenMarkTheWindowDirty) {
     EXPECT_FALSE(window.Dirty());
     panel.Show();
     EXPECT_TRUE(window.Dirty());
+}
+
+// --- Text.
+
+// Cut to a height, a wrapped text keeps every line that reaches into it.
+TEST(TextTest, TextCutToAHeightKeepsTheLinesThatShow) {
+    const ui::Font font{"Comic Sans MS", 9, true};
+    auto above = [](const ui::TextBitmap& t, int height) {
+        std::vector<std::tuple<int, int, std::vector<uint8_t>>> runs;
+        for (const auto& r : t.runs)
+            if (r.y < height) runs.emplace_back(r.x, r.y, std::vector<uint8_t>(&t.coverage[r.offset], &t.coverage[r.offset] + r.length));
+        return runs;
+    };
+    for (const std::string piece : {"W", "Keys are: Q K L ", "\xC5\xBE\xC4\x87 ", "line\r"}) {
+        std::string text;
+        while (text.size() < 4000) text += piece;
+        const ui::TextBitmap whole = ui::RenderText(font, text, 225);
+        for (const int height : {25, 1000}) {
+            const ui::TextBitmap cut = ui::RenderText(font, text, 225, height);
+            EXPECT_EQ(above(cut, height), above(whole, height)) << piece << " to " << height;
+            EXPECT_TRUE(height > 25 || cut.height < whole.height / 2) << piece << " was not cut";
+        }
+    }
 }
 
 } // namespace

@@ -21,8 +21,9 @@ struct TextBitmap {
 };
 
 // Renders `text` in the font. With a wrap width above 0 the text breaks into
-// lines at blanks to fit that width and at every carriage return.
-TextBitmap RenderText(const Font& font, const std::string& text, int wrapWidth);
+// lines at blanks to fit that width and at every carriage return; with a
+// height above 0 too, the lines below that height may be left out.
+TextBitmap RenderText(const Font& font, const std::string& text, int wrapWidth, int maxHeight = 0);
 
 // The height of a line of text in the font, in pixels.
 int LineHeight(const Font& font);

@@ -42,6 +42,9 @@ Element* HitIn(const Element& e, int x, int y, const Rect& clip) {
     return nullptr;
 }
 
+// The arrow of a scroll bar at window row y: -1 the upper one, +1 the lower.
+int ArrowAt(const Element& bar, int y) { return y - bar.AbsTopPx() < bar.HeightPx() / 2 ? -1 : 1; }
+
 // The part of an element that its containers and the screen let show.
 Rect VisibleRect(const Element& e) {
     Rect r = Bounds(e).Intersect(kScreen);
@@ -98,8 +101,7 @@ void Window::ElementHidden(Element& element) {
         MarkDirty();
     }
     if (pressed_ && IsWithin(pressed_, element)) {
-        pressed_ = nullptr;
-        pressedPart_ = 0;
+        EndPress();
         MarkDirty();
     }
     if (spacePressed_ && IsWithin(spacePressed_, element)) spacePressed_ = nullptr;
@@ -235,27 +237,41 @@ void Window::OnMouseDown(int x, int y) {
         openList_ = hit;
         MarkDirty();
         break;
-    case Kind::VScrollBar: {
+    case Kind::VScrollBar:
         SetFocus(hit);
-        const bool up = y - hit->AbsTopPx() < hit->HeightPx() / 2;
         pressed_ = hit;
-        pressedPart_ = up ? -1 : 1;
+        pressedPart_ = ArrowAt(*hit, y);
+        pressedOver_ = true;
+        repeatAtUs_ = NowUs() + kScrollRepeatDelayUs;
         MarkDirty();
-        StepScrollBar(*hit, up);
+        StepScrollBar(*hit, pressedPart_ < 0);
         break;
-    }
     default: break;
     }
 }
 
-void Window::OnMouseUp(int x, int y) {
-    Element* button = pressed_;
+void Window::EndPress() {
     pressed_ = nullptr;
     pressedPart_ = 0;
+    pressedOver_ = false;
+}
+
+void Window::OnMouseUp(int x, int y) {
+    Element* button = pressed_;
+    EndPress();
     if (!button) return;
     MarkDirty();
     if (button->kind == Kind::CommandButton && HitTest(x, y) == button && CanFocus(*button) && button->Click)
         button->Click();
+}
+
+void Window::OnMouseMove(int x, int y) {
+    if (!pressed_ || pressed_->kind != Kind::VScrollBar) return;
+    const bool over = HitTest(x, y) == pressed_ && ArrowAt(*pressed_, y) == pressedPart_;
+    if (over == pressedOver_) return;
+    // Off its arrow the press lets the arrow up and holds the repeat; back on, both resume.
+    pressedOver_ = over;
+    MarkDirty();
 }
 
 bool Window::Reachable(const Element& e, int x, int y) { return e.Shown() && EnabledUpwards(e) && HitTest(x, y) == &e; }
@@ -300,8 +316,19 @@ bool Window::ClickScrollArrow(Element& scrollBar, bool up) {
 
 // --- Timers.
 
+void Window::RepeatScrollArrow(double now) {
+    if (!pressed_ || pressed_->kind != Kind::VScrollBar || now < repeatAtUs_) return;
+    // On the beat set by the press; a late look steps once, not in a burst.
+    repeatAtUs_ += kScrollRepeatUs;
+    if (repeatAtUs_ <= now) repeatAtUs_ = now + kScrollRepeatUs;
+    if (pressedOver_) StepScrollBar(*pressed_, pressedPart_ < 0);
+}
+
 double Window::RunDueTimers() {
     double now = NowUs();
+    // Before the timers: a tick may run a long loop, inside which this is called again.
+    RepeatScrollArrow(now);
+    now = NowUs();
     // By index: a tick handler may add elements.
     for (size_t i = 0; i < elements_.size(); ++i) {
         Element& t = *elements_[i];
@@ -316,6 +343,10 @@ double Window::RunDueTimers() {
     for (const auto& e : elements_) {
         if (e->kind != Kind::Timer || !e->Enabled() || e->Interval <= 0) continue;
         const double left = std::max(0.0, e->armedAtUs + e->Interval * 1000.0 - now);
+        next = next < 0 ? left : std::min(next, left);
+    }
+    if (pressed_ && pressed_->kind == Kind::VScrollBar) {
+        const double left = std::max(0.0, repeatAtUs_ - now);
         next = next < 0 ? left : std::min(next, left);
     }
     return next;

@@ -19,6 +19,11 @@ constexpr int Left = 37, Up = 38, Right = 39, Down = 40;
 constexpr int kScreenWidth = 640;
 constexpr int kScreenHeight = 480;
 
+// A scroll bar's arrow held down steps once at the press, again after the
+// delay and then at the interval, as the classic desktop's scroll bars do.
+constexpr double kScrollRepeatDelayUs = 500000;
+constexpr double kScrollRepeatUs = 50000;
+
 // A window of the toolkit: owns its elements, routes input to them, runs their
 // timers and composes them into a 640x480 frame.
 class Window {
@@ -47,9 +52,11 @@ public:
     void OnKeyDown(int keyCode, int16_t shift = 0);
     void OnKeyUp(int keyCode, int16_t shift = 0);
 
-    // --- Mouse, in window pixels (0..639, 0..479).
+    // --- Mouse, in window pixels (0..639, 0..479; -1, -1 outside the window).
     void OnMouseDown(int x, int y);
     void OnMouseUp(int x, int y);
+    // A held scroll bar arrow repeats only while the pointer is over it.
+    void OnMouseMove(int x, int y);
     // The element a player would hit at x, y (topmost shown one), or null.
     Element* HitTest(int x, int y);
     // A full click on an element as a player would make it: press and release on it.
@@ -65,8 +72,8 @@ public:
     std::function<double()> Clock;
     double NowUs() const { return Clock ? Clock() : 0.0; }
     // Fires each switched-on timer whose interval has passed since it was armed
-    // (or last fired). Returns the microseconds until the next one is due, or a
-    // negative number when none is on.
+    // (or last fired), and steps a held scroll bar arrow that is due. Returns the
+    // microseconds until the next of them is due, or a negative number when none is.
     double RunDueTimers();
 
     // --- Drawing.
@@ -86,12 +93,16 @@ private:
     Element* focus_ = nullptr;
     Element* pressed_ = nullptr;     // button under a mouse press
     int pressedPart_ = 0;            // scroll bar arrow under a press: -1 up, +1 down
+    bool pressedOver_ = false;       // the pointer is on that arrow
+    double repeatAtUs_ = 0;          // when that arrow steps again
     Element* openList_ = nullptr;    // combo box whose list is dropped
     Element* spacePressed_ = nullptr; // button held down by the space bar
     bool dirty_ = true;
     bool CanFocus(const Element& e) const;
     void MoveFocus(bool backwards);
     void StepScrollBar(Element& bar, bool up);
+    void RepeatScrollArrow(double now);
+    void EndPress();
     void StepList(Element& combo, int delta);
     void CloseList();
     bool Reachable(const Element& e, int x, int y);

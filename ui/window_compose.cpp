@@ -58,14 +58,15 @@ Rect Window::Renderer::ListRect(const Element& combo, int* entryHeight) {
 }
 
 const TextBitmap& Window::Renderer::Text(const Element& e, int slot, const std::string& text, const Font& font,
-                                         int wrapWidth) {
+                                         int wrapWidth, int maxHeight) {
     auto [it, added] = texts_.try_emplace({&e, slot});
     CachedText& c = it->second;
-    if (added || c.text != text || c.wrapWidth != wrapWidth || !SameFont(c.font, font)) {
+    if (added || c.text != text || c.wrapWidth != wrapWidth || c.maxHeight != maxHeight || !SameFont(c.font, font)) {
         c.text = text;
         c.font = font;
         c.wrapWidth = wrapWidth;
-        c.bitmap = RenderText(font, text, wrapWidth);
+        c.maxHeight = maxHeight;
+        c.bitmap = RenderText(font, text, wrapWidth, maxHeight);
     }
     return c.bitmap;
 }
@@ -130,7 +131,8 @@ void Window::Renderer::DrawLabel(Surface& f, const Element& e, const Rect& r, co
     const Rect area = Inset(r, inset);
     if (inset) Sunken(f, clip, r);
     if (area.Width() <= 0) return;
-    const TextBitmap& text = Text(e, 0, e.Caption(), e.font, area.Width());
+    // A label shows no more of its text than fits its height.
+    const TextBitmap& text = Text(e, 0, e.Caption(), e.font, area.Width(), area.Height());
     DrawCaption(f, area.Intersect(clip), text, area.x0, area.y0, e.foreColor, e.Enabled());
 }
 
@@ -214,7 +216,7 @@ void Window::Renderer::DrawScrollBar(const Window& w, Surface& f, const Element&
     for (int i = 0; i < 2; ++i) {
         const Rect& part = parts[i];
         const bool up = i == 0;
-        const bool down = w.pressed_ == &e && w.pressedPart_ == (up ? -1 : 1);
+        const bool down = w.pressed_ == &e && w.pressedPart_ == (up ? -1 : 1) && w.pressedOver_;
         draw::Fill(f, clip, part, kFace);
         if (down)
             draw::Frame(f, clip, part, kShadow);

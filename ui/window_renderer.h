@@ -17,7 +17,9 @@ inline draw::Rect Bounds(const Element& e) {
 // Draws the window's elements and keeps their rendered texts, so that composing
 // an unchanged window renders no text again.
 struct Window::Renderer {
-    const TextBitmap& Text(const Element& e, int slot, const std::string& text, const Font& font, int wrapWidth);
+    // `maxHeight` as RenderText takes it.
+    const TextBitmap& Text(const Element& e, int slot, const std::string& text, const Font& font, int wrapWidth,
+                           int maxHeight = 0);
 
     void Draw(const Window& w, Surface& f, const Element& e, const draw::Rect& clip);
     void DrawList(Surface& f, const Element& combo);
@@ -37,6 +39,7 @@ private:
         std::string text;
         Font font;
         int wrapWidth = 0;
+        int maxHeight = 0;
         TextBitmap bitmap;
     };
     std::map<std::pair<const Element*, int>, CachedText> texts_;

@@ -16,6 +16,17 @@
 
 namespace platform {
 
+namespace {
+
+// The picture pixel under a point of the window, or none in the border around it.
+std::optional<PicturePoint> InPicture(SDL_Window* window, int x, int y) {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window, &w, &h);
+    return WindowToPicture(PlacePicture(ui::kScreenWidth, ui::kScreenHeight, w, h), x, y);
+}
+
+} // namespace
+
 SdlHost::SdlHost() {
     // The window's own surface, not a GL texture path: an order of magnitude
     // cheaper per present on software-rendered desktops.
@@ -142,16 +153,18 @@ void SdlHost::Dispatch(const SDL_Event& e) {
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
         if (e.button.button != SDL_BUTTON_LEFT) break;
-        int w = 0, h = 0;
-        SDL_GetWindowSize(window_.get(), &w, &h);
-        const std::optional<PicturePoint> p =
-            WindowToPicture(PlacePicture(ui::kScreenWidth, ui::kScreenHeight, w, h), e.button.x, e.button.y);
+        const std::optional<PicturePoint> p = InPicture(window_.get(), e.button.x, e.button.y);
         if (e.type == SDL_MOUSEBUTTONDOWN) {
             if (p) ui_->OnMouseDown(p->x, p->y);
         } else {
             // A release outside the picture still ends a press.
             ui_->OnMouseUp(p ? p->x : -1, p ? p->y : -1);
         }
+        break;
+    }
+    case SDL_MOUSEMOTION: {
+        const std::optional<PicturePoint> p = InPicture(window_.get(), e.motion.x, e.motion.y);
+        ui_->OnMouseMove(p ? p->x : -1, p ? p->y : -1);
         break;
     }
     default:

@@ -74,6 +74,12 @@ void WebHost::PumpEvents() {
             }
             break;
         }
+        case SDL_MOUSEMOTION: {
+            const int x = e.motion.x, y = e.motion.y;
+            const bool inside = x >= 0 && y >= 0 && x < ui::kScreenWidth && y < ui::kScreenHeight;
+            ui_->OnMouseMove(inside ? x : -1, inside ? y : -1);
+            break;
+        }
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_EXPOSED) ui_->MarkDirty();
             input_.Handle(e, NowUs() / 1000);

@@ -1,6 +1,6 @@
 // The headless driver, given any bytes as its script: one command a line.
-// Each command line must get exactly one reply, "ok..." or "error ...", and
-// nothing may hang, crash or trip a sanitizer.
+// Each command line must get exactly one reply, "ok..." or "error ...", on
+// one line, and nothing may hang, crash or trip a sanitizer.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         },
         [&](const std::string& reply) {
             ++replies;
-            if (reply.find('\n') != std::string::npos ||
+            if (reply.find_first_of("\r\n") != std::string::npos ||
                 !(reply == "ok" || reply.rfind("ok ", 0) == 0 || reply.rfind("error ", 0) == 0)) {
                 std::fprintf(stderr, "bad reply: %s\n", reply.c_str());
                 std::abort();
