@@ -88,7 +88,7 @@ package)
 web)
     install_missing
     build_web
-    exec python3 tools/web/serve.py build-web --port 8000
+    exec python3 tools/web/serve.py build-web/site --port 8000
     ;;
 *)
     echo "usage: $0 play|test|package|web" >&2

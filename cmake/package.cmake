@@ -65,10 +65,11 @@ if(TRAKMOR_TESTS AND NOT TRAKMOR_SANITIZE)
   set(out ${CMAKE_BINARY_DIR}/tests/package)
   add_test(NAME package.command_line
     COMMAND bash ${package_tests}/command_line.sh $<TARGET_FILE:trakmor> ${PROJECT_VERSION})
+  add_test(NAME package.product COMMAND bash ${package_tests}/product.sh $<TARGET_FILE:trakmor>)
   add_test(NAME package.install
     COMMAND bash ${package_tests}/install.sh ${CMAKE_BINARY_DIR} ${out}/install ${PROJECT_VERSION} ${TRAKMOR_APP_ID})
   add_test(NAME package.deb
     COMMAND bash ${package_tests}/deb.sh ${CMAKE_BINARY_DIR} ${out}/deb ${PROJECT_VERSION} ${TRAKMOR_APP_ID})
-  set_tests_properties(package.command_line package.install package.deb PROPERTIES LABELS package)
+  set_tests_properties(package.command_line package.product package.install package.deb PROPERTIES LABELS package)
   set_tests_properties(package.deb PROPERTIES RUN_SERIAL TRUE TIMEOUT 300)
 endif()

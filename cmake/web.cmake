@@ -1,30 +1,52 @@
-# The game in the browser: build-web/index.html with page.js, game.js and
-# game.wasm; and the headless driver in node, which plays the replays.
+# The game in the browser: build-web/site/ holds the page (index.html, page.js,
+# game.js, game.wasm), build-web/test-site/ the same page built for the browser
+# tests; and the headless driver in node, which plays the replays.
 set(TRAKMOR_WEB_SOURCE ${CMAKE_SOURCE_DIR}/app/web)
 
-# The browser's front end, with the desktop's input handling and pacing rules.
-add_library(trakmor_web_front STATIC app/web/web_host.cpp app/web/browser.cpp
-  app/desktop/pacing.cpp app/desktop/sdl_input.cpp app/desktop/key_map.cpp app/desktop/fullscreen_keys.cpp
-  app/desktop/gamepad.cpp app/desktop/game_rules.cpp)
-target_link_libraries(trakmor_web_front PUBLIC trakmor_sdl)
+# The browser's own front end: the page, its canvas and the waits that give
+# the browser its turns.
+add_library(trakmor_web_front STATIC app/web/web_host.cpp app/web/browser.cpp app/web/web_main.cpp)
+target_link_libraries(trakmor_web_front PUBLIC trakmor_sdl_front)
 
-add_executable(trakmor-web app/web/main.cpp)
-# The test hook reads the state by the headless driver's names.
-target_link_libraries(trakmor-web PRIVATE trakmor_web_front trakmor_headless)
-set_target_properties(trakmor-web PROPERTIES OUTPUT_NAME game SUFFIX .js)
-target_link_options(trakmor-web PRIVATE
+# trakmor_web_page(TARGET FOLDER MAIN [PRE_JS...] [LIBS...]): game.js and game.wasm
+# in FOLDER with the page's own files.
+set(TRAKMOR_WEB_LINK_OPTIONS
   # The game's waits return to the browser and resume where they were.
   -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
   # Fonts and picture decoders never wait: left as they are, they run at full speed.
   "-sASYNCIFY_REMOVE=['FT_*','ft_*','tt_*','TT_*','cff_*','af_*','ps_*','t1_*','T1_*','psh_*','gray_*','sfnt_*','stbi*','IMG_*','TTF_*']"
   -sENVIRONMENT=web -sALLOW_MEMORY_GROWTH=1
-  -sEXPORTED_FUNCTIONS=_main,_malloc,_free,_trakmor_get,_trakmor_host_stat
   -sEXPORTED_RUNTIME_METHODS=UTF8ToString,stringToUTF8,lengthBytesUTF8
-  -lidbfs.js --js-library ${TRAKMOR_WEB_SOURCE}/library.js --pre-js ${TRAKMOR_WEB_SOURCE}/pre.js)
+  -lidbfs.js "SHELL:--js-library ${TRAKMOR_WEB_SOURCE}/library.js" "SHELL:--pre-js ${TRAKMOR_WEB_SOURCE}/pre.js")
+
+# The page players get, in site/: the game alone.
+add_executable(trakmor-web app/web/main.cpp)
+target_link_libraries(trakmor-web PRIVATE trakmor_web_front)
+set_target_properties(trakmor-web PROPERTIES OUTPUT_NAME game SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/site)
+target_link_options(trakmor-web PRIVATE ${TRAKMOR_WEB_LINK_OPTIONS} -sEXPORTED_FUNCTIONS=_main)
 set_property(TARGET trakmor-web APPEND PROPERTY LINK_DEPENDS ${TRAKMOR_WEB_SOURCE}/pre.js ${TRAKMOR_WEB_SOURCE}/library.js)
-foreach(file index.html page.js)
-  configure_file(${TRAKMOR_WEB_SOURCE}/${file} ${CMAKE_BINARY_DIR}/${file} COPYONLY)
+
+# The page the browser tests drive, in test-site/: the same page, with a look
+# into the game's state and the switches of tests/web/test_main.cpp.
+add_executable(trakmor-web-test ${CMAKE_SOURCE_DIR}/tests/web/test_main.cpp)
+target_link_libraries(trakmor-web-test PRIVATE trakmor_web_front trakmor_headless)
+set_target_properties(trakmor-web-test PROPERTIES OUTPUT_NAME game SUFFIX .js
+                      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-site)
+target_link_options(trakmor-web-test PRIVATE ${TRAKMOR_WEB_LINK_OPTIONS}
+  -sEXPORTED_FUNCTIONS=_main,_malloc,_free,_trakmor_get,_trakmor_host_stat
+  "SHELL:--pre-js ${CMAKE_SOURCE_DIR}/tests/web/test_pre.js")
+set_property(TARGET trakmor-web-test APPEND PROPERTY LINK_DEPENDS ${TRAKMOR_WEB_SOURCE}/pre.js
+             ${TRAKMOR_WEB_SOURCE}/library.js ${CMAKE_SOURCE_DIR}/tests/web/test_pre.js)
+foreach(site site test-site)
+  configure_file(${TRAKMOR_WEB_SOURCE}/page.js ${CMAKE_BINARY_DIR}/${site}/page.js COPYONLY)
 endforeach()
+configure_file(${TRAKMOR_WEB_SOURCE}/index.html ${CMAKE_BINARY_DIR}/site/index.html COPYONLY)
+# The test page takes its switches from its address, after the page's own script.
+configure_file(${CMAKE_SOURCE_DIR}/tests/web/test_args.js ${CMAKE_BINARY_DIR}/test-site/test_args.js COPYONLY)
+file(READ ${TRAKMOR_WEB_SOURCE}/index.html page)
+string(REPLACE "<script src=\"page.js\"></script>" "<script src=\"page.js\"></script>\n<script src=\"test_args.js\"></script>"
+       page "${page}")
+file(WRITE ${CMAKE_BINARY_DIR}/test-site/index.html "${page}")
 
 # The driver as one script for node, reading and writing the real working folder.
 add_executable(trakmor-driver-node tools/driver_main.cpp)
@@ -47,6 +69,11 @@ foreach(script ${TRAKMOR_REPLAYS})
             -DACTUAL=${CMAKE_BINARY_DIR}/replays/${stem}.actual
             -P ${CMAKE_SOURCE_DIR}/tests/replays/compare.cmake)
 endforeach()
+
+# The page players get holds none of the test page's additions.
+add_test(NAME web.product COMMAND bash ${CMAKE_SOURCE_DIR}/tests/package/product.sh
+         ${CMAKE_BINARY_DIR}/site/game.wasm ${CMAKE_BINARY_DIR}/site/game.js ${CMAKE_BINARY_DIR}/site/index.html
+         ${CMAKE_BINARY_DIR}/site/page.js)
 
 # The page in Debian's chromium (tests/web; its node_modules come from npm ci).
 add_test(NAME web.browser COMMAND node ${CMAKE_SOURCE_DIR}/tests/web/browser_test.js ${CMAKE_BINARY_DIR})

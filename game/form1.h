@@ -70,11 +70,6 @@ public:
     // The frame time the loop waits out, in microseconds.
     double FrameMicroseconds() const { return 50000.0 / (static_cast<double>(speed) * speedFactor); }
 
-    // Text access to the state for the desktop's test hook, defined with the
-    // driver's in headless/state_access.cpp; false for a name or value refused.
-    bool GetVariable(const std::string& name, std::string* value) const;
-    bool SetVariable(const std::string& name, const std::string& value);
-
     ui::Window& window;
     platform::ScreenModule screen;
     std::array<std::unique_ptr<platform::EmbedSound>, 5> EmbedSound1;

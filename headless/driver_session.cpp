@@ -13,7 +13,10 @@
 #include "headless/state_access.h"
 #include "platform/sdl/sdl_ptrs.h"
 
-namespace game {
+namespace headless {
+
+// The game window's own names, which the driver speaks.
+using namespace game;
 
 namespace {
 
@@ -337,4 +340,4 @@ std::string DriverSession::AsciiRow(int g) {
     return row;
 }
 
-} // namespace game
+} // namespace headless

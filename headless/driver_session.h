@@ -9,7 +9,7 @@
 #include "headless/headless.h"
 #include "ui/surface.h"
 
-namespace game {
+namespace headless {
 
 // Writes a whole ordinary file; false when it is something else (a device, a
 // FIFO) or when any part failed, the close included.
@@ -59,4 +59,4 @@ private:
 // C escapes for a reply: \r, \n, \t, \\ and \".
 std::string Escape(const std::string& text);
 
-} // namespace game
+} // namespace headless

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-namespace game {
+namespace headless {
+
+// The game window's own names, which the driver speaks.
+using namespace game;
 
 int CueOf(const Form1& form, const uint8_t* image) {
     for (size_t i = 0; i < form.EmbedSound1.size(); ++i)
@@ -63,7 +66,7 @@ void HeadlessGame::Yield(double remainingUs) {
 }
 
 void HeadlessGame::Load() {
-    form = std::make_unique<Form1>(Services{window, counter, display, player, *this, *rng, files, settingsFile_});
+    form = std::make_unique<Form1>(game::Services{window, counter, display, player, *this, *rng, files, settingsFile_});
     player.onPlay = [this](const uint8_t* image) {
         if (const int cue = CueOf(*form, image); cue >= 0) cues.push_back(cue);
     };
@@ -78,9 +81,9 @@ int HeadlessGame::Play() {
         for (;;) Yield(1e9);
     } catch (const ScriptOver&) {
         return 0;
-    } catch (const QuitProgram& quit) {
+    } catch (const game::QuitProgram& quit) {
         return quit.exitStatus;
     }
 }
 
-} // namespace game
+} // namespace headless

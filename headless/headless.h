@@ -13,7 +13,9 @@
 #include "platform/wave_player.h"
 #include "ui/window.h"
 
-namespace game {
+namespace headless {
+
+using game::Form1;
 
 // A sound output that hears nothing but says yes.
 class SilentWavePlayer final : public platform::WavePlayer {
@@ -83,4 +85,4 @@ private:
     int nesting_ = 0;
 };
 
-} // namespace game
+} // namespace headless

@@ -8,7 +8,10 @@
 #include <limits>
 #include <map>
 
-namespace game {
+namespace headless {
+
+// The game window's own names, which the driver speaks.
+using namespace game;
 
 std::optional<Name> ParseName(std::string_view text) {
     Name n;
@@ -219,22 +222,4 @@ void CallRoutine(Form1& f, std::string_view name) {
     (f.*(it->second))();
 }
 
-bool Form1::GetVariable(const std::string& name, std::string* value) const {
-    try {
-        *value = game::GetVariable(*this, name);
-        return true;
-    } catch (const CommandError&) {
-        return false;
-    }
-}
-
-bool Form1::SetVariable(const std::string& name, const std::string& value) {
-    try {
-        game::SetVariable(*this, name, value);
-        return true;
-    } catch (const CommandError&) {
-        return false;
-    }
-}
-
-} // namespace game
+} // namespace headless

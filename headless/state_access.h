@@ -9,7 +9,9 @@
 
 #include "game/form1.h"
 
-namespace game {
+namespace headless {
+
+using game::Form1;
 
 // A command or value the driver refuses; the text goes into its "error" reply.
 struct CommandError {
@@ -57,4 +59,4 @@ void CallRoutine(Form1& form, std::string_view name);
 // The fastest speed factor, the speed setting's at slider value 1.
 constexpr double kMaxSpeedFactor = 5.0;
 
-} // namespace game
+} // namespace headless

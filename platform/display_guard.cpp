@@ -2,7 +2,7 @@
 
 #include <fcntl.h>
 #include <sched.h>
-#include <sys/syscall.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <array>
@@ -32,7 +32,8 @@ bool g_installed = false;
 // The crashing thread asks over the first pipe, the restoring one answers over the second.
 int g_ask[2] = {-1, -1};
 int g_answer[2] = {-1, -1};
-std::atomic<pid_t> g_restorer{0};
+pthread_t g_restorer{};
+std::atomic<bool> g_restorerUp{false};
 // A stack overflow leaves no room to run the handler on the thread's own stack.
 alignas(64) std::array<char, 256 * 1024> g_handlerStack;
 
@@ -44,8 +45,6 @@ alignas(64) std::array<char, 256 * 1024> g_handlerStack;
 
 void OnRestoreTimeout(int) { Die(g_crashSignal); }
 
-pid_t ThisThread() { return static_cast<pid_t>(syscall(SYS_gettid)); }
-
 // Restoring the mode talks to SDL and the display server, which nothing in a
 // signal handler may do. A thread of its own waits for a crash and restores
 // the mode outside any handler, while the crashing thread waits for it.
@@ -54,7 +53,7 @@ void Restorer() {
     sigfillset(&only);
     for (int sig : kCrashSignals) sigdelset(&only, sig);
     pthread_sigmask(SIG_SETMASK, &only, nullptr);
-    g_restorer = ThisThread();
+    g_restorerUp = true;
     int sig = 0;
     while (read(g_ask[0], &sig, sizeof sig) < 0 && errno == EINTR) {
     }
@@ -74,7 +73,8 @@ void OnCrash(int sig) {
     if (!g_restoring) {
         g_restoring = 1;
         g_crashSignal = sig;
-        if (ThisThread() != g_restorer) {
+        // pthread_self only reads the thread pointer: safe in a handler.
+        if (!g_restorerUp || !pthread_equal(pthread_self(), g_restorer)) {
             struct sigaction timeout {};
             timeout.sa_handler = OnRestoreTimeout;
             timeout.sa_flags = SA_ONSTACK;
@@ -116,8 +116,10 @@ void InstallDisplayRestoreOnSignals(std::function<void()> restore) {
     g_installed = true;
 
     if (pipe2(g_ask, O_CLOEXEC) == 0 && pipe2(g_answer, O_CLOEXEC) == 0) {
-        std::thread(Restorer).detach();
-        while (g_restorer == 0) sched_yield();
+        std::thread restorer(Restorer);
+        g_restorer = restorer.native_handle();
+        restorer.detach();
+        while (!g_restorerUp) sched_yield();
     }
 
     stack_t stack{};

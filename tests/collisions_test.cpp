@@ -282,7 +282,7 @@ protected:
     void SetUp() override {
         form = std::make_unique<game::Form1>(
             game::Services{window, counter, display, player, pump, random, files, dir.path() / "Trakmor_B.spd"});
-        player.onPlay = [this](const uint8_t* image) { cues.push_back(game::CueOf(*form, image)); };
+        player.onPlay = [this](const uint8_t* image) { cues.push_back(headless::CueOf(*form, image)); };
         form->Form_Load();
         f = form.get();
         ASSERT_TRUE(window.ClickElement(f->Command1));
@@ -298,7 +298,7 @@ protected:
     ui::Window window;
     platform::FakeCounter counter;
     platform::FakeDisplayDriver display;
-    game::SilentWavePlayer player;
+    headless::SilentWavePlayer player;
     PeekingPump pump;
     platform::MersenneRandom random;
     platform::PosixFileStore files;

@@ -12,7 +12,7 @@
 namespace {
 
 using namespace std::chrono_literals;
-using platform::DisplayWatchdog;
+using desktop::DisplayWatchdog;
 
 // What a connection to a mute display server does.
 [[noreturn]] void HangForEver() {

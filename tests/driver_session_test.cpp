@@ -19,7 +19,7 @@ protected:
     DriverTest()
         : session([this]() -> std::optional<std::string> { return NextLine(); },
                   [this](const std::string& reply) { replies.push_back(reply); },
-                  game::DriverOptions{dir.path() / "Trakmor_B.spd"}) {}
+                  headless::DriverOptions{dir.path() / "Trakmor_B.spd"}) {}
 
     // Plays the lines to their end or to a quit; the exit status.
     int Drive(std::vector<std::string> lines) {
@@ -46,7 +46,7 @@ protected:
     std::deque<std::string> input;
     std::vector<std::string> replies;
     size_t linesRead = 0;
-    game::DriverSession session;
+    headless::DriverSession session;
 };
 
 bool IsError(const std::string& reply) { return reply.rfind("error ", 0) == 0; }
@@ -300,7 +300,7 @@ TEST_F(DriverTest, TimerDueDuringACommandTicksAfterIt) {
 // the stack ran out. Past the depth the next tick waits, Timer2 still on.
 TEST_F(DriverTest, RidesNestOnlySoDeep) {
     std::vector<std::string> script = {"click Command1", "run 60"};
-    const int depth = game::HeadlessGame::kMaxNesting;
+    const int depth = headless::HeadlessGame::kMaxNesting;
     for (int i = 1; i < depth; ++i) {
         script.push_back("call Command1_Click");
         script.push_back("run 60");
@@ -342,7 +342,7 @@ TEST_F(DriverTest, ScreenshotAnswersOkOnlyWhenTheFileIsWritten) {
 
 TEST_F(DriverTest, ScreenshotGoesWhereTheOptionsSay) {
     std::vector<std::pair<std::string, size_t>> written;
-    game::DriverSession s([n = 0]() mutable -> std::optional<std::string> {
+    headless::DriverSession s([n = 0]() mutable -> std::optional<std::string> {
                               if (n++ == 0) return "screenshot anywhere.png";
                               return std::nullopt;
                           },
@@ -398,7 +398,7 @@ TEST_F(GameInDriverRanges, PlayReachesTheEndsOfTheRanges) {
 // The parsers the driver's language stands on.
 
 TEST(DriverParsers, Names) {
-    using game::ParseName;
+    using headless::ParseName;
     EXPECT_EQ(ParseName("carX")->base, "carX");
     EXPECT_TRUE(ParseName("carX")->indexes.empty());
     EXPECT_EQ(ParseName("obstacleGrid(1,4)")->indexes, (std::vector<int>{1, 4}));
@@ -408,7 +408,7 @@ TEST(DriverParsers, Names) {
 }
 
 TEST(DriverParsers, Integers) {
-    using game::ParseInteger;
+    using headless::ParseInteger;
     EXPECT_EQ(ParseInteger<int16_t>("32767"), 32767);
     EXPECT_EQ(ParseInteger<int16_t>("-32768"), -32768);
     EXPECT_EQ(ParseInteger<uint64_t>("18446744073709551615"), UINT64_MAX);
@@ -419,14 +419,14 @@ TEST(DriverParsers, Integers) {
 }
 
 TEST(DriverParsers, NumbersAreFinite) {
-    using game::ParseNumber;
+    using headless::ParseNumber;
     EXPECT_EQ(ParseNumber("-0.5"), -0.5);
     EXPECT_EQ(ParseNumber("1e3"), 1000.0);
     for (const char* bad : {"inf", "-inf", "infinity", "nan", "1e400", "", "1,5", "0x10", " 1", "1 "})
         EXPECT_FALSE(ParseNumber(bad)) << bad;
-    EXPECT_EQ(game::FormatNumber(1e300), "1e+300");
-    EXPECT_EQ(game::FormatNumber(-0.0), "0");
-    EXPECT_EQ(game::FormatNumber(683.5), "683.5");
+    EXPECT_EQ(headless::FormatNumber(1e300), "1e+300");
+    EXPECT_EQ(headless::FormatNumber(-0.0), "0");
+    EXPECT_EQ(headless::FormatNumber(683.5), "683.5");
 }
 
 } // namespace

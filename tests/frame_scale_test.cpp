@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace platform {
+namespace desktop {
 namespace {
 
 TEST(PlacePictureTest, LargestWholeScaleCentred) {
@@ -78,4 +78,4 @@ TEST(ScaleInBandsTest, BandsHoldAboutTheSameWorkAtEveryScale) {
 }
 
 } // namespace
-} // namespace platform
+} // namespace desktop

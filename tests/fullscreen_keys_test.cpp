@@ -1,9 +1,9 @@
-#include "app/desktop/fullscreen_keys.h"
+#include "app/sdl/fullscreen_keys.h"
 
 #include <gtest/gtest.h>
 
-using desktop::FullscreenKeys;
-using desktop::ToggledFullscreen;
+using sdl::FullscreenKeys;
+using sdl::ToggledFullscreen;
 using V = FullscreenKeys::Verdict;
 
 namespace {

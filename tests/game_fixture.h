@@ -69,7 +69,7 @@ private:
 // step says how many virtual microseconds to let pass before the next one.
 class Script {
 public:
-    explicit Script(game::HeadlessGame& game) : game_(game) {
+    explicit Script(headless::HeadlessGame& game) : game_(game) {
         game_.nextStep = [this]() -> std::optional<double> { return Next(); };
     }
     Script& Do(std::function<void()> fn) {
@@ -125,7 +125,7 @@ private:
         return wait;
     }
 
-    game::HeadlessGame& game_;
+    headless::HeadlessGame& game_;
     std::vector<std::function<double(bool&)>> steps_;
     size_t next_ = 0;
     bool abandoned_ = false;
@@ -148,7 +148,7 @@ protected:
 
     TempDir dir;
     ScriptedRandom draws;
-    game::HeadlessGame game;
+    headless::HeadlessGame game;
     game::Form1* f = nullptr;
 };
 

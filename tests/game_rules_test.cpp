@@ -1,9 +1,10 @@
-#include "app/desktop/game_rules.h"
+#include "app/sdl/game_rules.h"
 
 #include <string>
 #include <vector>
 
 #include "game_fixture.h"
+#include "headless/state_access.h"
 #include "platform/cue_gate.h"
 
 using testing_support::GameTest;
@@ -17,9 +18,7 @@ std::vector<std::string> Snapshot(const game::Form1& f) {
     std::vector<std::string> s;
     for (const char* name : {"gameRunning", "speed", "damage", "carX", "steerDirection", "steerKeys", "carXLatest",
                              "carXPrevious", "carGridRow", "bagCount", "rabbitCount"}) {
-        std::string v;
-        f.GetVariable(name, &v);
-        s.push_back(std::string(name) + "=" + v);
+        s.push_back(std::string(name) + "=" + headless::GetVariable(f, name));
     }
     s.push_back(std::string("menu=") + (f.Picture2.Visible() ? "shown" : "hidden"));
     s.push_back("status=" + f.Label6.Caption());
@@ -38,10 +37,10 @@ TEST_F(FocusLostTest, DuringARideItIsAnEscapePress) {
     // Two identical rides: one loses the focus, the other gets Escape.
     testing_support::TempDir otherDir;
     testing_support::ScriptedRandom otherDraws;
-    game::HeadlessGame other(otherDir.path() / "Trakmor_B.spd");
+    headless::HeadlessGame other(otherDir.path() / "Trakmor_B.spd");
     other.rng = &otherDraws;
     other.Load();
-    for (game::HeadlessGame* g : {&game, &other}) {
+    for (headless::HeadlessGame* g : {&game, &other}) {
         ASSERT_TRUE(g->window.ClickElement(g->form->Command1));
         g->window.OnKeyDown(kQ);
         g->window.OnKeyDown('L');
@@ -49,7 +48,7 @@ TEST_F(FocusLostTest, DuringARideItIsAnEscapePress) {
     }
     ASSERT_EQ(Snapshot(*f), Snapshot(*other.form));
     ASSERT_GT(f->speed, 1);
-    desktop::OnFocusLost(*f);
+    sdl::OnFocusLost(*f);
     other.window.OnKeyDown(kEscape);
     other.window.OnKeyUp(kEscape);
     EXPECT_TRUE(f->Picture2.Visible());
@@ -61,14 +60,14 @@ TEST_F(FocusLostTest, DuringARideItIsAnEscapePress) {
 TEST_F(FocusLostTest, ChangesNothingElse) {
     // The intro panel.
     auto before = Snapshot(*f);
-    desktop::OnFocusLost(*f);
+    sdl::OnFocusLost(*f);
     EXPECT_EQ(Snapshot(*f), before);
     // The menu already open: it stays open (Escape would close it).
     Start();
     Key(kEscape);
     ASSERT_TRUE(f->Picture2.Visible());
     before = Snapshot(*f);
-    desktop::OnFocusLost(*f);
+    sdl::OnFocusLost(*f);
     EXPECT_EQ(Snapshot(*f), before);
     // After game over the menu does not open either.
     Key(kEscape);
@@ -76,25 +75,25 @@ TEST_F(FocusLostTest, ChangesNothingElse) {
     f->ShowStatus();
     ASSERT_EQ(f->gameRunning, 0);
     before = Snapshot(*f);
-    desktop::OnFocusLost(*f);
+    sdl::OnFocusLost(*f);
     EXPECT_EQ(Snapshot(*f), before);
 }
 
 TEST_F(FocusLostTest, ButtonsAreInFrontOnTheIntroTheMenuAndTheScorePanel) {
-    EXPECT_TRUE(desktop::ButtonsInFront(*f));
+    EXPECT_TRUE(sdl::ButtonsInFront(*f));
     Start();
-    EXPECT_FALSE(desktop::ButtonsInFront(*f));
+    EXPECT_FALSE(sdl::ButtonsInFront(*f));
     Key(kEscape);
-    EXPECT_TRUE(desktop::ButtonsInFront(*f));
+    EXPECT_TRUE(sdl::ButtonsInFront(*f));
     Key(kEscape);
-    EXPECT_FALSE(desktop::ButtonsInFront(*f));
+    EXPECT_FALSE(sdl::ButtonsInFront(*f));
     f->damage = 100;
     f->ShowStatus();
-    EXPECT_TRUE(desktop::ButtonsInFront(*f));
+    EXPECT_TRUE(sdl::ButtonsInFront(*f));
 }
 
 TEST(CueGateTest, NoCueStartsWhileMinimised) {
-    game::SilentWavePlayer player;
+    headless::SilentWavePlayer player;
     platform::CueGate gate(player);
     const uint8_t wav[4] = {'R', 'I', 'F', 'F'};
     EXPECT_TRUE(gate.PlaySoundA(wav, 4, platform::SND_ASYNC));

@@ -1,13 +1,13 @@
-#include "app/desktop/gamepad.h"
+#include "app/sdl/gamepad.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-using desktop::GamepadKeys;
-using desktop::KeyStroke;
-using desktop::PadAxis;
-using desktop::PadControl;
+using sdl::GamepadKeys;
+using sdl::KeyStroke;
+using sdl::PadAxis;
+using sdl::PadControl;
 
 namespace {
 

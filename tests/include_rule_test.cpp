@@ -102,6 +102,40 @@ std::vector<std::string> Violations(const fs::path& root) {
     return found;
 }
 
+// The front ends: each folder of app/ holds one (app/sdl/ what every SDL front
+// end shares). A front end includes its own files, the shared ones and those
+// at the top of app/, never another front end's; and none of them includes the
+// test harness (headless/, tests/), which players never get.
+std::vector<std::string> FrontEndViolations(const fs::path& root) {
+    std::vector<std::string> found;
+    if (!fs::is_directory(root / "app")) return found;
+    for (const auto& entry : fs::recursive_directory_iterator(root / "app")) {
+        const std::string ext = entry.path().extension().string();
+        if (!entry.is_regular_file() || (ext != ".h" && ext != ".cpp")) continue;
+        const std::string file = fs::relative(entry.path(), root).generic_string();
+        const size_t slash = file.find('/', 4);
+        const std::string own = slash == std::string::npos ? "" : file.substr(4, slash - 4);
+        for (const Include& inc : IncludesOf(entry.path())) {
+            if (!inc.quoted || !fs::exists(root / inc.name)) continue;
+            const std::string top = Folder(inc.name);
+            if (top == "headless" || top == "tests") {
+                found.push_back(file + ": includes the test harness's \"" + inc.name + "\"");
+                continue;
+            }
+            if (top != "app") continue;
+            const size_t end = inc.name.find('/', 4);
+            if (end == std::string::npos) continue;  // the top of app/ serves every front end
+            const std::string theirs = inc.name.substr(4, end - 4);
+            if (own == "sdl" && theirs != "sdl")
+                found.push_back(file + ": the shared part includes \"" + inc.name + "\" of one front end");
+            else if (theirs != own && theirs != "sdl")
+                found.push_back(file + ": includes \"" + inc.name + "\" of another front end");
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
 std::string Lines(const std::vector<std::string>& v) {
     std::string out;
     for (const std::string& s : v) out += "\n  " + s;
@@ -110,6 +144,11 @@ std::string Lines(const std::vector<std::string>& v) {
 
 TEST(IncludeRule, TheCoreIncludesNoDisplayEventSoundOrGameSystemHeaderAndNoTestOrDriverCode) {
     const std::vector<std::string> v = Violations(TRAKMOR_SOURCE_DIR);
+    EXPECT_TRUE(v.empty()) << Lines(v);
+}
+
+TEST(IncludeRule, NoFrontEndIncludesAnothersFilesOrTheTestHarness) {
+    const std::vector<std::string> v = FrontEndViolations(TRAKMOR_SOURCE_DIR);
     EXPECT_TRUE(v.empty()) << Lines(v);
 }
 
@@ -183,6 +222,22 @@ TEST_F(IncludeRuleCheck, LetsTheToolkitUseTheSdlPointersAndLeavesTheFrontEndsAlo
                            "game/picture.cpp (through platform/sdl/sdl_ptrs.h): includes <SDL_surface.h>",
                            "game/picture.cpp (through platform/sdl/sdl_ptrs.h): includes <SDL_ttf.h>",
                            "game/picture.cpp: includes \"platform/sdl/sdl_ptrs.h\" from outside the core"}));
+}
+
+TEST_F(IncludeRuleCheck, KeepsTheFrontEndsApartAndFreeOfTheHarness) {
+    for (const char* f : {"app/sdl/input.h", "app/desktop/host.h", "app/web/host.h", "app/command_line.h",
+                          "headless/state.h", "tests/e2e/hook.h"})
+        Write(f, "\n");
+    Write("app/desktop/main.cpp",
+          "#include \"app/desktop/host.h\"\n#include \"app/sdl/input.h\"\n#include \"app/command_line.h\"\n");
+    Write("app/web/main.cpp", "#include \"app/desktop/host.h\"\n#include \"headless/state.h\"\n");
+    Write("app/sdl/input.cpp", "#include \"app/web/host.h\"\n#include \"tests/e2e/hook.h\"\n#include <SDL.h>\n");
+    EXPECT_EQ(FrontEndViolations(dir.path()),
+              (std::vector<std::string>{
+                  "app/sdl/input.cpp: includes the test harness's \"tests/e2e/hook.h\"",
+                  "app/sdl/input.cpp: the shared part includes \"app/web/host.h\" of one front end",
+                  "app/web/main.cpp: includes \"app/desktop/host.h\" of another front end",
+                  "app/web/main.cpp: includes the test harness's \"headless/state.h\""}));
 }
 
 } // namespace

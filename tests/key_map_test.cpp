@@ -1,4 +1,4 @@
-#include "app/desktop/key_map.h"
+#include "app/sdl/key_map.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-using desktop::VirtualKey;
+using sdl::VirtualKey;
 
 namespace {
 

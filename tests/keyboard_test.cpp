@@ -404,7 +404,7 @@ TEST_F(CarSpriteTest, HeldKeyKeepsTheCarTilted) {
 
 TEST(KeysBeforeTheFirstRide, GoToTheFocusedWidgetOnly) {
     testing_support::TempDir dir;
-    game::HeadlessGame game(dir.path() / "Trakmor_B.spd");
+    headless::HeadlessGame game(dir.path() / "Trakmor_B.spd");
     game.Load();
     game::Form1& f = *game.form;
     ASSERT_FALSE(game.window.KeyPreview);
@@ -436,7 +436,7 @@ TEST(KeysInsideTheRoadCue, PenaltyUsesTheSkillBeforeAndTheDamageAfterTheCue) {
     ui::Window window;
     platform::FakeCounter counter;
     platform::FakeDisplayDriver display;
-    game::SilentWavePlayer player;
+    headless::SilentWavePlayer player;
     PeekingPump pump;
     platform::MersenneRandom random;
     platform::PosixFileStore files;

@@ -64,7 +64,7 @@ TEST_F(MenuTest, QuitDoesNotSaveTheSpeed) {
 
 TEST(MenuInALoop, QuitEndsTheProgramFromInsideTheRide) {
     testing_support::TempDir dir;
-    game::HeadlessGame game(dir.path() / "Trakmor_B.spd");
+    headless::HeadlessGame game(dir.path() / "Trakmor_B.spd");
     game.Load();
     game::Form1& f = *game.form;
     testing_support::Script script(game);
@@ -90,7 +90,7 @@ TEST(MenuInALoop, QuitEndsTheProgramFromInsideTheRide) {
 
 TEST(MenuInALoop, NewGameEndsTheRideAndItsLoop) {
     testing_support::TempDir dir;
-    game::HeadlessGame game(dir.path() / "Trakmor_B.spd");
+    headless::HeadlessGame game(dir.path() / "Trakmor_B.spd");
     testing_support::ScriptedRandom straight;
     straight.fallback = 0.4;
     game.rng = &straight;

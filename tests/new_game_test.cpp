@@ -159,7 +159,7 @@ TEST_F(NewGameTest, NewGameAfterGameOver) {
 
 TEST_F(NewGameTest, EachNewGameReseeds) {
     testing_support::ScriptedRandom counting;
-    game::HeadlessGame other(dir.path() / "x.spd");
+    headless::HeadlessGame other(dir.path() / "x.spd");
     other.rng = &counting;
     other.Load();
     EXPECT_EQ(counting.reseeds, 1);

@@ -1,10 +1,10 @@
-#include "app/desktop/pacing.h"
+#include "app/sdl/pacing.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-namespace pacing {
+namespace sdl {
 namespace {
 
 constexpr double kPeriod = 1e6 / 60;
@@ -196,4 +196,4 @@ TEST(TurnRoomTest, FollowsThePageWhenItsLongTurnsShrink) {
 }
 
 } // namespace
-} // namespace pacing
+} // namespace sdl

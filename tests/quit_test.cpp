@@ -123,7 +123,7 @@ protected:
     QueuedEvents pump{counter};
     ui::Window window;
     platform::FakeDisplayDriver display;
-    game::SilentWavePlayer player;
+    headless::SilentWavePlayer player;
     testing_support::ScriptedRandom straight;
     platform::PosixFileStore files;
     std::unique_ptr<game::Form1> form;
@@ -288,13 +288,13 @@ TEST(QuitThroughTheDriver, QuitInsideACueEndsTheDriver) {
                                              "run 50", "key down 27", "click Command4", "get carX", "run 1000"};
     size_t read = 0;
     std::vector<std::string> replies;
-    game::DriverSession session(
+    headless::DriverSession session(
         [&]() -> std::optional<std::string> {
             if (read == script.size()) return std::nullopt;
             return script[read++];
         },
         [&](const std::string& reply) { replies.push_back(reply); },
-        game::DriverOptions{.settingsFile = dir.path() / "Trakmor_B.spd"});
+        headless::DriverOptions{.settingsFile = dir.path() / "Trakmor_B.spd"});
     EXPECT_EQ(session.Run(), 0);
     EXPECT_EQ(read, 7u) << "the driver read on after the quit";
     // One reply a command read, the quitting click's included.

@@ -170,7 +170,7 @@ protected:
 
     testing_support::TempDir dir;
     testing_support::ScriptedRandom draws;
-    game::HeadlessGame game;
+    headless::HeadlessGame game;
     Script script;
     game::Form1* f = nullptr;
 };
@@ -355,7 +355,7 @@ TEST_F(RideLoopTest, KeyReleasedDuringTheSteeringStepCountsFromTheNextPass) {
 
 TEST_F(RideLoopTest, MovingCarSteersEveryGearPlusOneFrames) {
     for (int presses : {1, 2, 3}) {  // speed 4, 8, 16: gears 2, 3, 4
-        game::HeadlessGame g(dir.path() / "Trakmor_B.spd");
+        headless::HeadlessGame g(dir.path() / "Trakmor_B.spd");
         testing_support::ScriptedRandom straight;
         straight.fallback = 0.4;
         g.rng = &straight;

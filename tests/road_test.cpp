@@ -251,7 +251,7 @@ TEST(RandomRoad, StaysInsideItsBoundsWithObstaclesOnIt) {
     int lowest = 99, highest = -99;
     for (uint64_t seed = 1; seed <= 12; ++seed) {
         testing_support::TempDir dir;
-        game::HeadlessGame game(dir.path() / "Trakmor_B.spd");
+        headless::HeadlessGame game(dir.path() / "Trakmor_B.spd");
         game.random.FixSeed(seed * 7919);
         game.Load();
         game::Form1& f = *game.form;

@@ -111,7 +111,7 @@ protected:
 
 TEST_F(CueOutputTest, EachCueReachesTheDeviceWithExactlyItsSamples) {
     testing_support::TempDir dir;
-    game::HeadlessGame g(dir.path() / "Trakmor_B.spd");
+    headless::HeadlessGame g(dir.path() / "Trakmor_B.spd");
     g.Load();
     std::vector<std::vector<uint8_t>> images;
     for (int i = 0; i < 5; ++i) images.push_back(g.form->EmbedSound1[i]->MemWav());

@@ -18,6 +18,7 @@
 #include "platform/fake_display_driver.h"
 #include "platform/program_exit.h"
 #include "platform/random.h"
+#include "platform/sdl/sdl_counter.h"
 
 namespace {
 
@@ -46,11 +47,11 @@ struct DesktopGame {
     }
 
     std::string previousDriver;
-    platform::SdlHost host;
+    desktop::SdlHost host;
     bool opened = false;
     platform::SdlCounter counter;
     platform::FakeDisplayDriver display;
-    game::SilentWavePlayer player;
+    headless::SilentWavePlayer player;
     platform::MersenneRandom random;
     platform::PosixFileStore files;
     ui::Window window;

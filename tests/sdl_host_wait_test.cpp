@@ -15,7 +15,7 @@ namespace {
 
 TEST(SdlHostSpinTest, HandsAChangedWindowOverLikeAWaitButNeverSleeps) {
     ScopedEnv video("SDL_VIDEODRIVER", "dummy");
-    platform::SdlHost host;
+    desktop::SdlHost host;
     ASSERT_TRUE(host.Open("Trakmor test")) << host.Error();
     ui::Window window;
     host.Attach(window, [] {});
@@ -23,7 +23,7 @@ TEST(SdlHostSpinTest, HandsAChangedWindowOverLikeAWaitButNeverSleeps) {
     // A long wait with a changed window: the picture goes out either way.
     window.MarkDirty();
     host.Spin(20000);
-    platform::SdlHost::Stats s = host.GetStats();
+    desktop::SdlHost::Stats s = host.GetStats();
     EXPECT_EQ(s.handOvers, 1u);
     EXPECT_EQ(s.sleeps, 0u);
     EXPECT_FALSE(window.Dirty());
@@ -39,7 +39,7 @@ TEST(SdlHostSpinTest, HandsAChangedWindowOverLikeAWaitButNeverSleeps) {
 // for events; polled for afterwards, the event would wait for the next wait.
 TEST(SdlHostWaitTest, AKeyThatEndsAWaitIsHandledInThatWait) {
     ScopedEnv video("SDL_VIDEODRIVER", "dummy");
-    platform::SdlHost host;
+    desktop::SdlHost host;
     ASSERT_TRUE(host.Open("Trakmor test")) << host.Error();
     ui::Window window;
     int keys = 0;

@@ -1,4 +1,4 @@
-#include "app/desktop/sdl_input.h"
+#include "app/sdl/sdl_input.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -30,7 +30,7 @@ protected:
         window_.reset(SDL_CreateWindow("trakmor test", 0, 0, 640, 480, SDL_WINDOW_RESIZABLE));
         ASSERT_NE(window_, nullptr) << SDL_GetError();
         input.emplace();
-        input->Open(window_.get());
+        input->Open(window_.get(), {});
         ui.KeyPreview = true;
         ui.KeyDown = [this](int16_t code, int16_t shift) { seen.push_back({true, code, shift}); };
         ui.KeyUp = [this](int16_t code, int16_t shift) { seen.push_back({false, code, shift}); };
@@ -85,7 +85,7 @@ protected:
     }
     void Axis(SDL_GameControllerAxis a, Sint16 v) { ASSERT_EQ(SDL_JoystickSetVirtualAxis(padStick_, a, v), 0); }
 
-    std::optional<desktop::SdlInput> input;
+    std::optional<sdl::SdlInput> input;
     ui::Window ui;
     std::vector<Seen> seen;
     double now = 1000;
@@ -122,8 +122,17 @@ TEST_F(SdlInputTest, F11AndAltEnterSwitchFullscreenUnseenByTheGame) {
     EXPECT_EQ(FullscreenFlags(), 0u);
     // The game's own display mode is left as it is.
     SDL_SetWindowFullscreen(window_.get(), SDL_WINDOW_FULLSCREEN);
-    input->ToggleFullscreen();
+    PushKey(true, SDL_SCANCODE_F11, SDLK_F11);
+    PushKey(false, SDL_SCANCODE_F11, SDLK_F11);
+    Pump();
     EXPECT_EQ(FullscreenFlags(), static_cast<Uint32>(SDL_WINDOW_FULLSCREEN));
+    // A front end with a fullscreen of its own is asked instead.
+    int asked = 0;
+    input->ToggleFullscreen = [&] { ++asked; };
+    PushKey(true, SDL_SCANCODE_F11, SDLK_F11);
+    PushKey(false, SDL_SCANCODE_F11, SDLK_F11);
+    EXPECT_EQ(Pump(), std::vector<Seen>{});
+    EXPECT_EQ(asked, 1);
 }
 
 TEST_F(SdlInputTest, FocusAndMinimisingAreReported) {

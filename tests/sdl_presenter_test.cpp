@@ -41,7 +41,7 @@ std::vector<int> ThreadPolicies() {
 }
 
 // A window in memory: the size the test gives it, and what each present did.
-class FakeTarget final : public platform::FrameTarget {
+class FakeTarget final : public desktop::FrameTarget {
 public:
     struct Shown {
         SDL_Rect at;
@@ -91,7 +91,7 @@ private:
 };
 
 // Hands one frame over and waits until it has been shown.
-void ShowOne(platform::SdlPresenter& presenter, uint32_t colour = 0x654321, bool repaint = false) {
+void ShowOne(desktop::SdlPresenter& presenter, uint32_t colour = 0x654321, bool repaint = false) {
     const uint64_t before = presenter.Presents();
     presenter.Back().Fill(colour);
     presenter.HandOver(repaint);
@@ -114,7 +114,7 @@ TEST(SdlPresenterTest, ItsThreadShowsFramesAndNeverPreemptsTheGame) {
     for (int p : before) batchBefore += p == SCHED_BATCH;
     auto owned = std::make_unique<FakeTarget>(640, 480);
     FakeTarget& target = *owned;
-    platform::SdlPresenter presenter(std::move(owned), true);
+    desktop::SdlPresenter presenter(std::move(owned), true);
     ASSERT_TRUE(presenter.OwnThread());
     ShowOne(presenter, 0x123456);
     EXPECT_EQ(PixelAt(target.Picture(), 0, 0), 0x123456u);
@@ -129,7 +129,7 @@ TEST(SdlPresenterTest, ItsThreadShowsFramesAndNeverPreemptsTheGame) {
 TEST(SdlPresenterTest, WithoutAThreadShowsEachFrameAsItIsHandedOver) {
     auto owned = std::make_unique<FakeTarget>(1280, 960);
     FakeTarget& target = *owned;
-    platform::SdlPresenter presenter(std::move(owned), false);
+    desktop::SdlPresenter presenter(std::move(owned), false);
     ASSERT_FALSE(presenter.OwnThread());
     presenter.Back().Fill(0x00ff00);
     presenter.HandOver(false);
@@ -145,7 +145,7 @@ TEST(SdlPresenterTest, GivesWayAfterEveryBandUntilThePresentHasTakenItsShare) {
         // Four times the picture: 60 bands of 8 rows.
         auto owned = std::make_unique<FakeTarget>(2560, 1920);
         FakeTarget& target = *owned;
-        platform::SdlPresenter presenter(std::move(owned), true, 60e6);
+        desktop::SdlPresenter presenter(std::move(owned), true, 60e6);
         ShowOne(presenter);
         EXPECT_EQ(presenter.GaveWay(), 59u) << "after every band but the last";
         ShowOne(presenter);
@@ -153,7 +153,7 @@ TEST(SdlPresenterTest, GivesWayAfterEveryBandUntilThePresentHasTakenItsShare) {
         EXPECT_EQ(PixelAt(target.Picture(), 0, 0), 0x654321u);
         EXPECT_EQ(PixelAt(target.Picture(), 2559, 1919), 0x654321u) << "the last band too";
     }
-    platform::SdlPresenter spent(std::make_unique<FakeTarget>(2560, 1920), true, 0);
+    desktop::SdlPresenter spent(std::make_unique<FakeTarget>(2560, 1920), true, 0);
     ShowOne(spent);
     EXPECT_EQ(spent.GaveWay(), 0u) << "a present that has taken its share keeps the processor";
 }
@@ -161,7 +161,7 @@ TEST(SdlPresenterTest, GivesWayAfterEveryBandUntilThePresentHasTakenItsShare) {
 TEST(SdlPresenterTest, PlacesThePictureForTheWindowsSizeAtEachPresent) {
     auto owned = std::make_unique<FakeTarget>(640, 480);
     FakeTarget& target = *owned;
-    platform::SdlPresenter presenter(std::move(owned), true);
+    desktop::SdlPresenter presenter(std::move(owned), true);
     struct Step {
         int w, h;
         bool repaint;
@@ -191,7 +191,7 @@ TEST(SdlPresenterTest, PlacesThePictureForTheWindowsSizeAtEachPresent) {
 TEST(SdlPresenterTest, AWindowThatCannotBeReachedSkipsFramesUntilItCanAgain) {
     auto owned = std::make_unique<FakeTarget>(640, 480);
     FakeTarget& target = *owned;
-    platform::SdlPresenter presenter(std::move(owned), false);
+    desktop::SdlPresenter presenter(std::move(owned), false);
     target.SetGone(true);
     presenter.Back().Fill(0x111111);
     presenter.HandOver(false);
@@ -208,7 +208,7 @@ TEST(SdlPresenterTest, AWindowThatCannotBeReachedSkipsFramesUntilItCanAgain) {
 TEST(SdlPresenterTest, OtherPixelFormatsAreConverted) {
     auto owned = std::make_unique<FakeTarget>(1280, 960, SDL_PIXELFORMAT_RGB565);
     FakeTarget& target = *owned;
-    platform::SdlPresenter presenter(std::move(owned), true);
+    desktop::SdlPresenter presenter(std::move(owned), true);
     ShowOne(presenter, 0xff0000);
     EXPECT_EQ(PixelAt(target.Picture(), 0, 0), 0xf800u);
     EXPECT_EQ(PixelAt(target.Picture(), 1279, 959), 0xf800u) << "scaled to the whole room";

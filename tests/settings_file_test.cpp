@@ -216,7 +216,7 @@ TEST(SettingsFileFolder, TheFileBelongsToTheWorkingDirectory) {
     } back{before};
 
     fs::current_path(first.path());
-    game::HeadlessGame game;  // the settings file by its bare name
+    headless::HeadlessGame game;  // the settings file by its bare name
     game.Load();
     game::Form1& f = *game.form;
     f.VScrollbar1.SetValue(1);

@@ -7,7 +7,7 @@
 #include <optional>
 #include <ostream>
 
-namespace platform {
+namespace desktop {
 namespace {
 
 struct FitCase {
@@ -92,4 +92,4 @@ TEST(WindowToPicture, WindowSmallerThanThePictureShowsItsMiddle) {
 }
 
 } // namespace
-} // namespace platform
+} // namespace desktop

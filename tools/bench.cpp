@@ -98,7 +98,7 @@ double Percentile(std::vector<float> v, double q) {
 // each frame ended.
 class BenchPump final : public platform::EventPump {
 public:
-    explicit BenchPump(platform::SdlHost& h) : host(h) {}
+    explicit BenchPump(desktop::SdlHost& h) : host(h) {}
     void Yield(double remainingUs) override {
         const double now = WallUs();
         if (form) {
@@ -113,7 +113,7 @@ public:
         else host.Yield(remainingUs);
         if (form && WallSeconds() >= endAt) form->gameRunning = game::kFalse;
     }
-    platform::SdlHost& host;
+    desktop::SdlHost& host;
     game::Form1* form = nullptr;
     double endAt = 0;
     bool busy = false;
@@ -163,7 +163,7 @@ Run Ride(game::Form1& f, BenchPump& pump, int gear, int setting, bool busy, doub
     Run run;
     run.costs.reserve(2000);
     pump.host.LogPresentCosts(&run.costs);
-    const platform::SdlHost::Stats before = pump.host.GetStats();
+    const desktop::SdlHost::Stats before = pump.host.GetStats();
     const double wall0 = WallSeconds(), cpu0 = CpuSeconds();
     pump.endAt = wall0 + seconds;
     f.Timer2_timer();
@@ -176,7 +176,7 @@ Run Ride(game::Form1& f, BenchPump& pump, int gear, int setting, bool busy, doub
     run.wanted = written * wall;
     run.wall = wall;
     run.cpuSeconds = cpu;
-    const platform::SdlHost::Stats after = pump.host.GetStats();
+    const desktop::SdlHost::Stats after = pump.host.GetStats();
     run.presents = static_cast<double>(after.presents - before.presents);
     run.gaveWay = static_cast<double>(after.gaveWay - before.gaveWay);
     run.ratio = scrolled / run.wanted;
@@ -229,7 +229,7 @@ struct KeyProbe {
     }
 };
 
-bool ResizeTo(platform::SdlHost& host, const std::string& how) {
+bool ResizeTo(desktop::SdlHost& host, const std::string& how) {
     SDL_Window* w = host.Window();
     if (how == "fs") {
         SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
@@ -302,7 +302,7 @@ int main(int argc, char** argv) {
     std::printf("machine loadavg=%s load=%d\n", LoadAverage().c_str(), load);
     const std::vector<pid_t> loadPids = StartLoad(load);
 
-    platform::SdlHost host;
+    desktop::SdlHost host;
     if (!host.Open("Trakmor bench")) {
         std::fprintf(stderr, "trakmor-bench: %s\n", host.Error().c_str());
         StopLoad(loadPids);
@@ -310,7 +310,7 @@ int main(int argc, char** argv) {
     }
     platform::SdlCounter counter;
     platform::FakeDisplayDriver display;
-    game::SilentWavePlayer player;
+    headless::SilentWavePlayer player;
     QuietRoad road;
     ui::Window window;
     BenchPump pump(host);
@@ -417,7 +417,7 @@ int main(int argc, char** argv) {
     }
     const double memcpyUs = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count() / reps;
     StopLoad(loadPids);
-    const platform::SdlHost::Stats stats = host.GetStats();
+    const desktop::SdlHost::Stats stats = host.GetStats();
     const double presentUs = stats.handOvers ? stats.presentUs / static_cast<double>(stats.handOvers) : 0;
     std::printf("\nDrawSprites %.1f us, two memcpy %.1f us, present %.1f us on the game's thread (%llu presents)\n",
                 drawUs, memcpyUs, presentUs, static_cast<unsigned long long>(stats.presents));

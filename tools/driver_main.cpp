@@ -9,7 +9,7 @@
 int main(int argc, char** argv) {
     const bool echo = argc > 1 && std::strcmp(argv[1], "--echo") == 0;
     std::string pending;
-    game::DriverSession session(
+    headless::DriverSession session(
         [&]() -> std::optional<std::string> {
             std::string line;
             if (!std::getline(std::cin, line)) return std::nullopt;

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 
-namespace platform {
+namespace desktop {
 
 namespace {
 
@@ -85,4 +85,4 @@ void DisplayWatchdog::Watch(std::chrono::milliseconds limit, const std::string& 
     }
 }
 
-} // namespace platform
+} // namespace desktop

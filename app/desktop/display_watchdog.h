@@ -5,7 +5,7 @@
 #include <string>
 #include <thread>
 
-namespace platform {
+namespace desktop {
 
 // Start-up gives up on a display server that takes the connection and never
 // answers: SDL and Xlib would wait for it for ever, deaf to SIGINT and SIGTERM.
@@ -33,4 +33,4 @@ private:
 // What the desktop waits for its display before giving up.
 constexpr std::chrono::seconds kDisplayAnswerLimit{5};
 
-} // namespace platform
+} // namespace desktop

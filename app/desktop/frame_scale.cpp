@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
-namespace platform {
+namespace desktop {
 
 namespace {
 // A constant scale lets the compiler unroll the inner loop.
@@ -73,4 +73,4 @@ void ScaleInBands(const uint32_t* src, int w, int h, int scale, uint32_t* dst, i
     }
 }
 
-} // namespace platform
+} // namespace desktop

@@ -3,7 +3,9 @@
 #include <functional>
 #include <optional>
 
-namespace platform {
+#include "app/sdl/picture_point.h"
+
+namespace desktop {
 
 // Where a picture of w x h goes in a target of tw x th: the largest whole
 // number scale that fits (at least 1), centred.
@@ -13,11 +15,7 @@ struct Placement {
 };
 Placement PlacePicture(int w, int h, int tw, int th);
 
-struct PicturePoint {
-    int x = 0;
-    int y = 0;
-    bool operator==(const PicturePoint&) const = default;
-};
+using sdl::PicturePoint;
 
 // The picture pixel under a point of the target, or none in the border around it.
 std::optional<PicturePoint> WindowToPicture(const Placement& at, int x, int y);
@@ -35,4 +33,4 @@ int BandRows(int w, int scale);
 void ScaleInBands(const uint32_t* src, int w, int h, int scale, uint32_t* dst, int dstPitch,
                   const std::function<void()>& between);
 
-} // namespace platform
+} // namespace desktop

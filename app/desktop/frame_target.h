@@ -2,7 +2,7 @@
 #include <SDL_rect.h>
 #include <SDL_surface.h>
 
-namespace platform {
+namespace desktop {
 
 // What the presenter shows frames on. SDL's own window surface is not one
 // that another thread may use: the thread that reads the window's events
@@ -23,4 +23,4 @@ public:
     virtual bool Show(const SDL_Rect& at, int windowW, int windowH, bool clearAround) = 0;
 };
 
-} // namespace platform
+} // namespace desktop

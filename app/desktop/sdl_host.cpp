@@ -11,31 +11,22 @@
 #include "app/desktop/sdl_presenter.h"
 #include "app/desktop/sdl_window_target.h"
 #include "app/desktop/window_placement.h"
+#include "app/desktop/x11_desktop.h"
 #include "app/desktop/x11_frame_target.h"
+#include "app/sdl/fullscreen_keys.h"
 #include "platform/display_guard.h"
 
-namespace platform {
-
-namespace {
-
-// The picture pixel under a point of the window, or none in the border around it.
-std::optional<PicturePoint> InPicture(SDL_Window* window, int x, int y) {
-    int w = 0, h = 0;
-    SDL_GetWindowSize(window, &w, &h);
-    return WindowToPicture(PlacePicture(ui::kScreenWidth, ui::kScreenHeight, w, h), x, y);
-}
-
-} // namespace
+namespace desktop {
 
 SdlHost::SdlHost() {
     // The window's own surface, not a GL texture path: an order of magnitude
     // cheaper per present on software-rendered desktops.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-    frequency_ = static_cast<double>(SDL_GetPerformanceFrequency());
     // Short sleeps then wake within tens of microseconds instead of about 75,
     // so the polled end of each frame can be that much shorter.
     prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    input_.ToggleFullscreen = [this] { ToggleFullscreen(); };
 }
 
 SdlHost::~SdlHost() {
@@ -47,12 +38,12 @@ SdlHost::~SdlHost() {
         // wake-ups sent to the vanished window: leave both to the exit.
         watch_.Stop();
         static_cast<void>(window_.release());
+        LeaveVideoUp();
         return;
     }
     // Before SDL's video goes down.
     window_.reset();
     watch_.Stop();
-    if (videoReady_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 bool SdlHost::Open(const std::string& title) {
@@ -60,11 +51,7 @@ bool SdlHost::Open(const std::string& title) {
     const std::string server = display && *display ? std::string("the display server at ") + display
                                                    : std::string("the display server");
     DisplayWatchdog watchdog(kDisplayAnswerLimit, "no display available (" + server + " does not answer)");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        error_ = std::string("no display available (") + SDL_GetError() + ")";
-        return false;
-    }
-    videoReady_ = true;
+    if (!StartVideo("no display available")) return false;
     // SDL falls back to drivers that show nothing; unless asked for by name,
     // they mean there is no display to play on.
     const char* asked = SDL_getenv("SDL_VIDEODRIVER");
@@ -75,37 +62,24 @@ bool SdlHost::Open(const std::string& title) {
     }
     // As large as the desktop takes at a whole-number scale, centred on it.
     SDL_Rect usable{0, 0, ui::kScreenWidth, ui::kScreenHeight};
-    desktop::Area place{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ui::kScreenWidth, ui::kScreenHeight};
-    if (SDL_GetDisplayUsableBounds(0, &usable) == 0) place = desktop::InitialWindow({usable.x, usable.y, usable.w, usable.h});
-    window_.reset(SDL_CreateWindow(title.c_str(), place.x, place.y, place.w, place.h, SDL_WINDOW_RESIZABLE));
-    if (!window_) {
-        error_ = std::string("cannot open the game window (") + SDL_GetError() + ")";
+    Area place{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, ui::kScreenWidth, ui::kScreenHeight};
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0) place = InitialWindow({usable.x, usable.y, usable.w, usable.h});
+    if (!OpenWindow(title, place.x, place.y, place.w, place.h, SDL_WINDOW_RESIZABLE, "cannot open the game window"))
         return false;
-    }
     SDL_SetWindowMinimumSize(window_.get(), ui::kScreenWidth, ui::kScreenHeight);
-    SDL_StopTextInput();
-    input_.Open(window_.get());
+    input_.Open(window_.get(), X11KeyRepeat(window_.get()));
     watch_.Start(window_.get());
     resizes_.Start(window_.get());
     return true;
 }
 
-void SdlHost::Attach(ui::Window& window, std::function<void()> closeRequested) {
-    ui_ = &window;
-    input_.Attach(window);
-    closeRequested_ = std::move(closeRequested);
-    window.Clock = [this] { return NowUs(); };
-}
-
 void SdlHost::SetIcon(const ui::Picture& picture) {
     if (!window_ || picture.argb.empty()) return;
-    const SurfacePtr icon(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(picture.argb.data()), picture.width,
-                                                             picture.height, 32, picture.width * 4,
-                                                             SDL_PIXELFORMAT_ARGB8888));
+    const platform::SurfacePtr icon(SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<uint32_t*>(picture.argb.data()), picture.width, picture.height, 32, picture.width * 4,
+        SDL_PIXELFORMAT_ARGB8888));
     if (icon) SDL_SetWindowIcon(window_.get(), icon.get());
 }
-
-double SdlHost::NowUs() const { return static_cast<double>(SDL_GetPerformanceCounter()) * 1e6 / frequency_; }
 
 double SdlHost::RefreshPeriodUs() {
     if (refreshStale_) {
@@ -118,11 +92,38 @@ double SdlHost::RefreshPeriodUs() {
     return refreshPeriodUs_;
 }
 
-void SdlHost::RequestClose() {
-    // The quit sequence itself lets events run; a second request must not start it again.
-    if (closing_ || !closeRequested_) return;
-    closing_ = true;
-    closeRequested_();
+void SdlHost::ToggleFullscreen() {
+    if (!window_) return;
+    const std::optional<Uint32> flags = sdl::ToggledFullscreen(SDL_GetWindowFlags(window_.get()));
+    if (!flags) return;  // the game's own display mode stays as it is
+    if (beforeFullscreen_ || !X11HasWindowManager(window_.get())) {
+        // SDL asks the window manager for fullscreen; with none there, nobody
+        // would answer, and SDL would take the window for as large as the screen.
+        if (beforeFullscreen_) {
+            SDL_SetWindowPosition(window_.get(), beforeFullscreen_->x, beforeFullscreen_->y);
+            SDL_SetWindowSize(window_.get(), beforeFullscreen_->w, beforeFullscreen_->h);
+            beforeFullscreen_.reset();
+        } else {
+            SDL_Rect was{}, screen{};
+            SDL_GetWindowPosition(window_.get(), &was.x, &was.y);
+            SDL_GetWindowSize(window_.get(), &was.w, &was.h);
+            const int index = SDL_GetWindowDisplayIndex(window_.get());
+            if (SDL_GetDisplayBounds(index < 0 ? 0 : index, &screen) != 0) return;
+            beforeFullscreen_ = was;
+            SDL_SetWindowPosition(window_.get(), screen.x, screen.y);
+            SDL_SetWindowSize(window_.get(), screen.w, screen.h);
+        }
+    } else {
+        SDL_SetWindowFullscreen(window_.get(), *flags);
+    }
+    needFullPaint_ = true;
+    if (ui_) ui_->MarkDirty();
+}
+
+void SdlHost::BeforeEvents() {
+    // A window destroyed under the game is closed for it.
+    if (platform::QuitRequested() || watch_.Gone()) RequestClose();
+    resizes_.Release();
 }
 
 void SdlHost::Dispatch(const SDL_Event& e) {
@@ -132,54 +133,24 @@ void SdlHost::Dispatch(const SDL_Event& e) {
           e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)))
         refreshStale_ = true;
     if (!ui_) return;
-    switch (e.type) {
-    case SDL_QUIT:
-        RequestClose();
-        break;
-    case SDL_SYSWMEVENT:
+    if (e.type == SDL_SYSWMEVENT) {
         watch_.Notice(e);
         if (watch_.Gone()) RequestClose();
-        break;
-    case SDL_WINDOWEVENT:
-        if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
-            RequestClose();
-        } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
-                   e.window.event == SDL_WINDOWEVENT_RESIZED) {
-            needFullPaint_ = true;
-            ui_->MarkDirty();
-        }
-        input_.Handle(e, NowUs() / 1000);
-        break;
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP: {
-        if (e.button.button != SDL_BUTTON_LEFT) break;
-        const std::optional<PicturePoint> p = InPicture(window_.get(), e.button.x, e.button.y);
-        if (e.type == SDL_MOUSEBUTTONDOWN) {
-            if (p) ui_->OnMouseDown(p->x, p->y);
-        } else {
-            // A release outside the picture still ends a press.
-            ui_->OnMouseUp(p ? p->x : -1, p ? p->y : -1);
-        }
-        break;
+        return;
     }
-    case SDL_MOUSEMOTION: {
-        const std::optional<PicturePoint> p = InPicture(window_.get(), e.motion.x, e.motion.y);
-        ui_->OnMouseMove(p ? p->x : -1, p ? p->y : -1);
-        break;
+    if (e.type == SDL_WINDOWEVENT &&
+        (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+         e.window.event == SDL_WINDOWEVENT_RESIZED)) {
+        needFullPaint_ = true;
+        ui_->MarkDirty();
     }
-    default:
-        input_.Handle(e, NowUs() / 1000);
-        break;
-    }
+    SdlHostBase::Dispatch(e);
 }
 
-void SdlHost::PumpEvents() {
-    // A window destroyed under the game is closed for it.
-    if (QuitRequested() || watch_.Gone()) RequestClose();
-    resizes_.Release();
-    SDL_Event e;
-    while (SDL_PollEvent(&e)) Dispatch(e);
-    if (ui_) input_.Tick(NowUs() / 1000);
+std::optional<sdl::PicturePoint> SdlHost::ToPicture(int x, int y) const {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_.get(), &w, &h);
+    return WindowToPicture(PlacePicture(ui::kScreenWidth, ui::kScreenHeight, w, h), x, y);
 }
 
 void SdlHost::Present() {
@@ -231,7 +202,7 @@ void SdlHost::Sleep(double us) {
     stats_.sleeps += 1;
 }
 
-pacing::WaitStep SdlHost::Serve(double remainingUs) {
+sdl::WaitStep SdlHost::Serve(double remainingUs) {
     const double entry = NowUs();
     PumpEvents();
     const double nextTimer = ui_ ? ui_->RunDueTimers() : -1;
@@ -244,19 +215,19 @@ pacing::WaitStep SdlHost::Serve(double remainingUs) {
     }
     const double remaining = remainingUs - (now - entry);
     const double presentIn = ui_ && ui_->Dirty() ? schedule_.dueUs - now : -1;
-    const pacing::WaitStep step = pacing::PlanWait(remaining, nextTimer, presentIn, margin_.PollUs());
+    const sdl::WaitStep step = sdl::PlanWait(remaining, nextTimer, presentIn, margin_.PollUs());
     // A frame that never sleeps still gets shown, a few milliseconds late.
-    if (presenter_ && (step.kind != pacing::WaitStep::Kind::Poll || now - handedOverUs_ >= period / 4))
+    if (presenter_ && (step.kind != sdl::WaitStep::Kind::Poll || now - handedOverUs_ >= period / 4))
         presenter_->Wake();
     return step;
 }
 
 void SdlHost::Yield(double remainingUs) {
-    const pacing::WaitStep step = Serve(remainingUs);
+    const sdl::WaitStep step = Serve(remainingUs);
     switch (step.kind) {
-    case pacing::WaitStep::Kind::Poll: break;
-    case pacing::WaitStep::Kind::Sleep: Sleep(step.us); break;
-    case pacing::WaitStep::Kind::WaitEvents:
+    case sdl::WaitStep::Kind::Poll: break;
+    case sdl::WaitStep::Kind::Sleep: Sleep(step.us); break;
+    case sdl::WaitStep::Kind::WaitEvents:
         // Wakes at once for input, so the player's keys are never held back.
         WaitForEvent(step.ms);
         stats_.sleeps += 1;
@@ -275,17 +246,15 @@ void SdlHost::WaitForEvent(int ms) {
 
 void SdlHost::Spin(double remainingUs) { Serve(remainingUs); }
 
-void SdlHost::Idle() {
-    PumpEvents();
-    const double nextTimer = ui_ ? ui_->RunDueTimers() : -1;
-    const double period = RefreshPeriodUs();
-    const double now = NowUs();
-    if (ui_ && ui_->Dirty() && now >= schedule_.dueUs) Present();
+double SdlHost::PresentWhenIdle(double nowUs) {
+    if (ui_ && ui_->Dirty() && nowUs >= schedule_.dueUs) Present();
     if (presenter_) presenter_->Wake();
-    double wait = ui_ && ui_->Dirty() ? std::max(0.0, schedule_.dueUs - now) : period;
-    if (nextTimer >= 0) wait = std::min(wait, nextTimer);
-    if (wait >= 1000) WaitForEvent(static_cast<int>(wait / 1000));
-    else if (wait > 0) Sleep(wait);
+    return ui_ && ui_->Dirty() ? std::max(0.0, schedule_.dueUs - nowUs) : RefreshPeriodUs();
 }
 
-} // namespace platform
+void SdlHost::WaitIdle(double us) {
+    if (us >= 1000) WaitForEvent(static_cast<int>(us / 1000));
+    else if (us > 0) Sleep(us);
+}
+
+} // namespace desktop

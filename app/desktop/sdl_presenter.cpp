@@ -8,7 +8,7 @@
 #include "app/desktop/frame_scale.h"
 #include "ui/window.h"
 
-namespace platform {
+namespace desktop {
 
 SdlPresenter::SdlPresenter(std::unique_ptr<FrameTarget> target, bool ownThread, double giveWayUs)
     : target_(std::move(target)),
@@ -119,4 +119,4 @@ void SdlPresenter::Show(const ui::Surface& frame, bool repaint, uint64_t start) 
     presents_.fetch_add(1, std::memory_order_relaxed);
 }
 
-} // namespace platform
+} // namespace desktop

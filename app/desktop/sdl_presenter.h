@@ -12,7 +12,7 @@
 #include "platform/sdl/sdl_ptrs.h"
 #include "ui/surface.h"
 
-namespace platform {
+namespace desktop {
 
 // Shows composed frames on a FrameTarget, scaled by the largest whole number
 // that fits. With a target that another thread may use, it shows them from a
@@ -69,9 +69,9 @@ private:
     std::atomic<uint64_t> presents_{0};
     std::atomic<uint64_t> gaveWay_{0};
     std::atomic<double> busyUs_{0};
-    SurfacePtr wraps_[3];  // the buffers as SDL surfaces, for SDL's converting blits
+    platform::SurfacePtr wraps_[3];  // the buffers as SDL surfaces, for SDL's converting blits
     int lastW_ = -1, lastH_ = -1;
     std::thread thread_;
 };
 
-} // namespace platform
+} // namespace desktop

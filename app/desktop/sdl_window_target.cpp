@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace platform {
+namespace desktop {
 
 namespace {
 bool Inside(const SDL_Rect& at, const SDL_Surface* s) {
@@ -60,4 +60,4 @@ bool SdlWindowTarget::Show(const SDL_Rect& at, int windowW, int windowH, bool cl
     return SDL_UpdateWindowSurfaceRects(window_, &shown, 1) == 0;
 }
 
-} // namespace platform
+} // namespace desktop

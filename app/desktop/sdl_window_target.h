@@ -4,7 +4,7 @@
 #include "app/desktop/frame_target.h"
 #include "platform/sdl/sdl_ptrs.h"
 
-namespace platform {
+namespace desktop {
 
 // The window's own SDL surface, for windows that X11FrameTarget cannot reach.
 // Only the thread that reads the window's events may use it, so it is shown
@@ -21,10 +21,10 @@ public:
 private:
     SDL_Window* window_;
     SDL_Surface* surface_ = nullptr;  // SDL's, valid until its next rebuild
-    SurfacePtr view_;                 // the picture's room inside surface_
+    platform::SurfacePtr view_;                 // the picture's room inside surface_
     SDL_Surface* viewOf_ = nullptr;
     SDL_Rect viewAt_{};
-    SurfacePtr own_;                  // the picture, where it does not fit
+    platform::SurfacePtr own_;                  // the picture, where it does not fit
 };
 
-} // namespace platform
+} // namespace desktop

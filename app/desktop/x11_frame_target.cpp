@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace platform {
+namespace desktop {
 
 namespace {
 
@@ -219,4 +219,4 @@ bool X11FrameTarget::Show(const SDL_Rect& at, int windowW, int windowH, bool cle
     return Alive();
 }
 
-} // namespace platform
+} // namespace desktop

@@ -10,7 +10,7 @@
 
 struct xcb_connection_t;
 
-namespace platform {
+namespace desktop {
 
 // The game's X11 window, drawn over a display connection of its own. Nothing
 // here touches SDL's window or its connection, so the presenting thread can
@@ -57,7 +57,7 @@ private:
     size_t capacity_ = 0;
     std::vector<uint8_t> plain_;
     int canvasW_ = 0, canvasH_ = 0, pitch_ = 0;
-    SurfacePtr canvas_;
+    platform::SurfacePtr canvas_;
 };
 
-} // namespace platform
+} // namespace desktop

@@ -5,7 +5,7 @@
 
 #include <array>
 
-namespace platform {
+namespace desktop {
 
 namespace {
 
@@ -95,4 +95,4 @@ void X11ResizeCoalescer::Stop() {
     active_ = false;
 }
 
-} // namespace platform
+} // namespace desktop

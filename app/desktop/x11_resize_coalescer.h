@@ -1,7 +1,7 @@
 #pragma once
 #include <SDL.h>
 
-namespace platform {
+namespace desktop {
 
 // SDL 2.26 answers some X events of its window with round trips to the
 // server: two for each ConfigureNotify, a keyboard and pointer query for each
@@ -33,4 +33,4 @@ private:
     bool active_ = false;
 };
 
-} // namespace platform
+} // namespace desktop

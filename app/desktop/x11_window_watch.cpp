@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-namespace platform {
+namespace desktop {
 
 namespace {
 
@@ -59,4 +59,4 @@ void X11WindowWatch::Stop() {
     watching_ = false;
 }
 
-} // namespace platform
+} // namespace desktop

@@ -1,7 +1,7 @@
 #pragma once
 #include <SDL.h>
 
-namespace platform {
+namespace desktop {
 
 // Notices when the display server destroys the game's window under it (a tool
 // such as `xdotool windowclose`, a window manager gone wrong). SDL 2.26 reports
@@ -29,4 +29,4 @@ private:
     bool watching_ = false;
 };
 
-} // namespace platform
+} // namespace desktop

@@ -21,15 +21,8 @@
   });
   document.getElementById('again').addEventListener('click', function () { location.reload(); });
 
-  // ?seed=N fixes the road; ?straight-road gives an empty straight road (the pace test's).
-  var args = [];
-  var query = new URLSearchParams(location.search);
-  if (query.has('seed')) args.push('--seed', query.get('seed'));
-  if (query.has('straight-road')) args.push('--straight-road');
-
   window.Module = {
     canvas: canvas,
-    arguments: args,
     print: function (text) { console.log(text); },
     printErr: function (text) { console.warn(text); },
     onRuntimeInitialized: function () {

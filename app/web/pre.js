@@ -77,20 +77,6 @@ Module.trakmor = (function () {
     ended: function (status, message) {
       if (Module.onGameEnded) Module.onGameEnded(status, message);
     },
-    // For tests: the game's state by the headless driver's names, and the presents so far.
-    get: function (name) {
-      var size = lengthBytesUTF8(name) + 1;
-      var p = _malloc(size);
-      stringToUTF8(name, p, size);
-      var value = UTF8ToString(_trakmor_get(p));
-      _free(p);
-      return value;
-    },
-    presents: function () { return _trakmor_host_stat(0); },
-    hostStats: function () {
-      return { presents: _trakmor_host_stat(0), presentUs: _trakmor_host_stat(1), sleeps: _trakmor_host_stat(2),
-               marginUs: _trakmor_host_stat(3), longTurnUs: _trakmor_host_stat(4) };
-    },
   };
   function onFrame() {
     api.frames++;

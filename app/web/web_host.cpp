@@ -11,85 +11,21 @@ namespace {
 constexpr double kRefreshUs = 1e6 / 60;
 } // namespace
 
-WebHost::WebHost() : rgba_(frame_.Pixels().size()) {
-    frequency_ = static_cast<double>(SDL_GetPerformanceFrequency());
-}
-
-WebHost::~WebHost() {
-    window_.reset();  // before SDL's video goes
-    if (videoReady_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
-}
+WebHost::WebHost() : rgba_(frame_.Pixels().size()) {}
 
 bool WebHost::Open(const std::string& title) {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        error_ = std::string("cannot use the page's canvas (") + SDL_GetError() + ")";
-        return false;
-    }
-    videoReady_ = true;
     // Not resizable: the page scales the canvas, SDL would resize it to the page.
-    window_.reset(SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, ui::kScreenWidth,
-                                   ui::kScreenHeight, 0));
-    if (!window_) {
-        error_ = std::string("cannot use the page's canvas (") + SDL_GetError() + ")";
+    if (!OpenWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, ui::kScreenWidth, ui::kScreenHeight, 0,
+                    "cannot use the page's canvas"))
         return false;
-    }
-    SDL_StopTextInput();  // SDL then keeps every key from the browser's own shortcuts
-    input_.Open(window_.get());
+    input_.Open(window_.get(), {});
     return true;
 }
 
-void WebHost::Attach(ui::Window& window, std::function<void()> closeRequested) {
-    ui_ = &window;
-    input_.Attach(window);
-    closeRequested_ = std::move(closeRequested);
-    window.Clock = [this] { return NowUs(); };
-}
-
-double WebHost::NowUs() const { return static_cast<double>(SDL_GetPerformanceCounter()) * 1e6 / frequency_; }
-
-void WebHost::RequestClose() {
-    if (closing_ || !closeRequested_) return;
-    closing_ = true;
-    closeRequested_();
-}
-
-void WebHost::PumpEvents() {
-    SDL_Event e;
-    while (SDL_PollEvent(&e)) {
-        if (!ui_) continue;
-        switch (e.type) {
-        case SDL_QUIT:
-            RequestClose();
-            break;
-        case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP: {
-            if (e.button.button != SDL_BUTTON_LEFT) break;
-            // SDL gives canvas pixels, whatever size the page shows the canvas at.
-            const int x = e.button.x, y = e.button.y;
-            const bool inside = x >= 0 && y >= 0 && x < ui::kScreenWidth && y < ui::kScreenHeight;
-            if (e.type == SDL_MOUSEBUTTONDOWN) {
-                if (inside) ui_->OnMouseDown(x, y);
-            } else {
-                ui_->OnMouseUp(inside ? x : -1, inside ? y : -1);  // a release outside still ends a press
-            }
-            break;
-        }
-        case SDL_MOUSEMOTION: {
-            const int x = e.motion.x, y = e.motion.y;
-            const bool inside = x >= 0 && y >= 0 && x < ui::kScreenWidth && y < ui::kScreenHeight;
-            ui_->OnMouseMove(inside ? x : -1, inside ? y : -1);
-            break;
-        }
-        case SDL_WINDOWEVENT:
-            if (e.window.event == SDL_WINDOWEVENT_EXPOSED) ui_->MarkDirty();
-            input_.Handle(e, NowUs() / 1000);
-            break;
-        default:
-            input_.Handle(e, NowUs() / 1000);
-            break;
-        }
-    }
-    if (ui_) input_.Tick(NowUs() / 1000);
+std::optional<sdl::PicturePoint> WebHost::ToPicture(int x, int y) const {
+    // SDL gives canvas pixels, whatever size the page shows the canvas at.
+    if (x < 0 || y < 0 || x >= ui::kScreenWidth || y >= ui::kScreenHeight) return std::nullopt;
+    return sdl::PicturePoint{x, y};
 }
 
 bool WebHost::RefreshDue() const { return FrameCount() != presentedFrame_; }
@@ -157,17 +93,15 @@ void WebHost::Yield(double remainingUs) {
     }
     // The last stretch, kept for a long turn of the page, is polled.
     const double room = turns_.RoomUs(now, remaining);
-    const pacing::WaitStep step = pacing::PlanWait(room, nextTimer, -1, margin_.PollUs());
-    if (step.kind != pacing::WaitStep::Kind::Poll) Sleep(step.us);  // input ends it early
+    const sdl::WaitStep step = sdl::PlanWait(room, nextTimer, -1, margin_.PollUs());
+    if (step.kind != sdl::WaitStep::Kind::Poll) Sleep(step.us);  // input ends it early
 }
 
-void WebHost::Idle() {
-    PumpEvents();
-    const double nextTimer = ui_ ? ui_->RunDueTimers() : -1;
+double WebHost::PresentWhenIdle(double) {
     if (ui_ && ui_->Dirty() && RefreshDue()) Present();
-    double wait = kRefreshUs;
-    if (nextTimer >= 0) wait = std::min(wait, nextTimer);
-    web::Sleep(wait);
+    return kRefreshUs;
 }
+
+void WebHost::WaitIdle(double us) { web::Sleep(us); }
 
 } // namespace web

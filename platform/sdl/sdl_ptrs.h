@@ -10,8 +10,6 @@
 #include <memory>
 
 struct SDL_Window;
-struct SDL_Renderer;
-struct SDL_Texture;
 struct _SDL_GameController;
 
 namespace platform {
@@ -28,12 +26,6 @@ struct TtfFontDeleter {
 struct SdlWindowDeleter {
     void operator()(SDL_Window* w) const;
 };
-struct SdlRendererDeleter {
-    void operator()(SDL_Renderer* r) const;
-};
-struct SdlTextureDeleter {
-    void operator()(SDL_Texture* t) const;
-};
 struct SdlGameControllerDeleter {
     void operator()(_SDL_GameController* c) const;
 };
@@ -46,8 +38,6 @@ using SurfacePtr = std::unique_ptr<SDL_Surface, SdlSurfaceDeleter>;
 using RWopsPtr = std::unique_ptr<SDL_RWops, SdlRWopsDeleter>;
 using FontPtr = std::unique_ptr<TTF_Font, TtfFontDeleter>;
 using WindowPtr = std::unique_ptr<SDL_Window, SdlWindowDeleter>;
-using RendererPtr = std::unique_ptr<SDL_Renderer, SdlRendererDeleter>;
-using TexturePtr = std::unique_ptr<SDL_Texture, SdlTextureDeleter>;
 using GameControllerPtr = std::unique_ptr<_SDL_GameController, SdlGameControllerDeleter>;
 using WavSamplesPtr = std::unique_ptr<Uint8, SdlWavDeleter>;
 

@@ -9,7 +9,7 @@ cd "$OUT"
 rm -f Trakmor_B.spd
 export TRAKMOR_TEST_HOOK="$OUT"
 start_xvfb 1920x1080x24
-start_wm
+[ "${FULLSCREEN_WM:-1}" = 1 ] && start_wm
 start_game "$BIN"
 read -r X0 Y0 W0 H0 <<<"$(geometry)"
 

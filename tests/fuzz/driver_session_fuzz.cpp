@@ -41,15 +41,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view script(reinterpret_cast<const char*>(data), size);
     size_t at = 0;
     size_t commands = 0, replies = 0;
-    game::DriverOptions options;
+    headless::DriverOptions options;
     options.settingsFile = folder / "Trakmor_B.spd";
     // Short runs keep each script quick (the driver's own bound has a test of
     // its own): at the fastest gear and speed setting a frame is 0.3 ms.
     options.maxRunMs = 500;
     // Screenshots are encoded but go nowhere.
     options.writeFile = [](const std::string&, const std::vector<uint8_t>& png) { return !png.empty(); };
-    const game::DriverSession* self = nullptr;
-    game::DriverSession session(
+    const headless::DriverSession* self = nullptr;
+    headless::DriverSession session(
         [&]() -> std::optional<std::string> {
             // A script ends at its last line or after a second and a half of play.
             if (at >= script.size() || self->game.NowUs() > 1.5e6) return std::nullopt;

@@ -9,7 +9,8 @@ const path = require('path');
 const puppeteer = require('puppeteer-core');
 
 const ROOT = path.resolve(__dirname, '..', '..');
-const BUILD = path.resolve(process.argv[2] || path.join(ROOT, 'build-web'));
+// The test page (test-site/): the page players get, with a look into the game's state.
+const BUILD = path.join(path.resolve(process.argv[2] || path.join(ROOT, 'build-web')), 'test-site');
 const CHROMIUM = process.env.CHROMIUM || '/usr/bin/chromium';
 const PACE_SECONDS = 5;
 // Cores that programs other than this test, its browser and its server may

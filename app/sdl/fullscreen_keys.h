@@ -5,7 +5,7 @@
 #include <bitset>
 #include <optional>
 
-namespace desktop {
+namespace sdl {
 
 // Alt+Enter and F11 switch between the window and desktop fullscreen. They are
 // the desktop's keys, not the game's: their presses, repeats and releases are
@@ -23,4 +23,4 @@ private:
 // while the window shows a display mode of the game's own, which stays as it is.
 std::optional<Uint32> ToggledFullscreen(Uint32 windowFlags);
 
-} // namespace desktop
+} // namespace sdl

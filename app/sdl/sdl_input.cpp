@@ -1,10 +1,8 @@
-#include "app/desktop/sdl_input.h"
+#include "app/sdl/sdl_input.h"
 
-#include <SDL_syswm.h>
+#include "app/sdl/key_map.h"
 
-#include "app/desktop/key_map.h"
-
-namespace desktop {
+namespace sdl {
 
 namespace {
 
@@ -35,9 +33,9 @@ SdlInput::~SdlInput() {
     if (padsReady_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
 }
 
-void SdlInput::Open(SDL_Window* window) {
+void SdlInput::Open(SDL_Window* window, RepeatTiming repeat) {
     window_ = window;
-    repeat_ = DesktopKeyRepeat(window);
+    repeat_ = repeat;
     padKeys_.SetTiming(repeat_);
     // Pads already plugged in arrive as "added" events like new ones.
     if (!padsReady_) padsReady_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
@@ -84,7 +82,7 @@ bool SdlInput::Handle(const SDL_Event& e, double nowMs) {
 void SdlInput::Key(const SDL_KeyboardEvent& key) {
     const bool down = key.type == SDL_KEYDOWN;
     switch (fullscreen_.OnKey(down, key.keysym.scancode, key.keysym.mod, key.repeat != 0)) {
-    case FullscreenKeys::Verdict::Toggle: ToggleFullscreen(); return;
+    case FullscreenKeys::Verdict::Toggle: SwitchFullscreen(); return;
     case FullscreenKeys::Verdict::Swallow: return;
     case FullscreenKeys::Verdict::Pass: break;
     }
@@ -94,7 +92,11 @@ void SdlInput::Key(const SDL_KeyboardEvent& key) {
     else ui_->OnKeyUp(code, ShiftState(key.keysym.mod));
 }
 
-void SdlInput::ToggleFullscreen() {
+void SdlInput::SwitchFullscreen() {
+    if (ToggleFullscreen) {
+        ToggleFullscreen();
+        return;
+    }
     if (!window_) return;
     const auto flags = ToggledFullscreen(SDL_GetWindowFlags(window_));
     if (!flags) return;
@@ -155,26 +157,4 @@ void SdlInput::Send(std::vector<KeyStroke>& strokes) {
     }
 }
 
-RepeatTiming DesktopKeyRepeat(SDL_Window* window, RepeatTiming fallback) {
-#if defined(SDL_VIDEO_DRIVER_X11)
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return fallback;
-    // SDL itself loads Xlib at run time; so does this, so that the game links no X library.
-    void* xlib = SDL_LoadObject("libX11.so.6");
-    if (!xlib) return fallback;
-    using GetRate = int (*)(Display*, unsigned int, unsigned int*, unsigned int*);
-    auto get = reinterpret_cast<GetRate>(SDL_LoadFunction(xlib, "XkbGetAutoRepeatRate"));
-    unsigned int delay = 0, interval = 0;
-    const unsigned int coreKeyboard = 0x0100;  // XkbUseCoreKbd
-    if (get && get(info.info.x11.display, coreKeyboard, &delay, &interval) && delay > 0 && interval > 0)
-        fallback = RepeatTiming{static_cast<double>(delay), static_cast<double>(interval)};
-    SDL_UnloadObject(xlib);
-    return fallback;
-#else
-    (void)window;
-    return fallback;
-#endif
-}
-
-} // namespace desktop
+} // namespace sdl

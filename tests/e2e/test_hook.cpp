@@ -1,4 +1,4 @@
-#include "app/desktop/test_hook.h"
+#include "test_hook.h"
 
 #include <SDL.h>
 
@@ -6,8 +6,9 @@
 #include <sstream>
 
 #include "game/form1.h"
+#include "headless/state_access.h"
 
-namespace desktop {
+namespace e2e {
 
 namespace fs = std::filesystem;
 
@@ -36,7 +37,8 @@ void TestHook::Poll(double nowMs) {
     nextLookMs_ = nowMs + 5;
     std::error_code ec;
     const fs::path request = folder_ / "request";
-    if (!fs::exists(request, ec)) return;
+    // Only a file put there whole: anything else (a FIFO) could hold up the game.
+    if (!fs::is_regular_file(fs::symlink_status(request, ec))) return;
     std::ifstream in(request);
     std::ostringstream replies;
     for (std::string line; std::getline(in, line);)
@@ -56,12 +58,15 @@ std::string TestHook::Execute(const std::string& line) {
     std::string verb, name, value;
     words >> verb >> name;
     std::getline(words >> std::ws, value);
-    if (verb == "get") {
-        std::string v;
-        return form_.GetVariable(name, &v) ? "ok " + v : "error";
+    try {
+        if (verb == "get") return "ok " + headless::GetVariable(form_, name);
+        if (verb == "set") {
+            headless::SetVariable(form_, name, value);
+            return "ok";
+        }
+    } catch (const headless::CommandError&) {
     }
-    if (verb == "set") return form_.SetVariable(name, value) ? "ok" : "error";
     return "error";
 }
 
-} // namespace desktop
+} // namespace e2e

@@ -1,8 +1,8 @@
-#include "app/desktop/game_rules.h"
+#include "app/sdl/game_rules.h"
 
 #include "game/form1.h"
 
-namespace desktop {
+namespace sdl {
 
 void OnFocusLost(game::Form1& form) {
     if (!form.gameRunning || form.Picture2.Visible()) return;
@@ -14,4 +14,4 @@ bool ButtonsInFront(const game::Form1& form) {
     return form.Picture4.Shown() || form.Picture2.Shown() || form.Picture6.Shown();
 }
 
-} // namespace desktop
+} // namespace sdl

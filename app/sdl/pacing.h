@@ -2,7 +2,7 @@
 
 // The desktop loop's timing decisions, kept free of clocks and SDL so that a
 // test can drive them with made-up times. All times are in microseconds.
-namespace pacing {
+namespace sdl {
 
 // When the composed window is next handed to the presenter. Hand-overs keep to
 // a grid of display refreshes, so that the scroll the player sees moves by the
@@ -94,4 +94,4 @@ private:
     CostEstimate longTurn_{1500, 0.9};
 };
 
-} // namespace pacing
+} // namespace sdl

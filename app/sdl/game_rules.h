@@ -4,7 +4,7 @@ namespace game {
 class Form1;
 }
 
-namespace desktop {
+namespace sdl {
 
 // The desktop's part in the game: what the window's focus and the gamepad mean
 // for it.
@@ -18,4 +18,4 @@ void OnFocusLost(game::Form1& form);
 // the game-over panel.
 bool ButtonsInFront(const game::Form1& form);
 
-} // namespace desktop
+} // namespace sdl

@@ -1,9 +1,9 @@
-#include "app/desktop/pacing.h"
+#include "app/sdl/pacing.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace pacing {
+namespace sdl {
 
 namespace {
 // Shorter sleeps wake no earlier than polling would return.
@@ -68,4 +68,4 @@ double TurnRoom::RoomUs(double nowUs, double remainingUs) const {
     return remainingUs - longTurn_.Us() - kSlackUs;
 }
 
-} // namespace pacing
+} // namespace sdl

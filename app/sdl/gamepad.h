@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-namespace desktop {
+namespace sdl {
 
 // The controls of a pad the game answers to, whatever the pad.
 enum class PadControl {
@@ -65,4 +65,4 @@ private:
     std::map<Key, Held> held_;
 };
 
-} // namespace desktop
+} // namespace sdl

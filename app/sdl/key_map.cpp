@@ -1,6 +1,6 @@
-#include "app/desktop/key_map.h"
+#include "app/sdl/key_map.h"
 
-namespace desktop {
+namespace sdl {
 
 namespace {
 
@@ -67,4 +67,4 @@ int VirtualKey(SDL_Scancode scancode, SDL_Keycode keycode) {
     return ByPosition(scancode);
 }
 
-} // namespace desktop
+} // namespace sdl

@@ -6,12 +6,12 @@
 #include <memory>
 #include <vector>
 
-#include "app/desktop/fullscreen_keys.h"
-#include "app/desktop/gamepad.h"
+#include "app/sdl/fullscreen_keys.h"
+#include "app/sdl/gamepad.h"
 #include "platform/sdl/sdl_ptrs.h"
 #include "ui/window.h"
 
-namespace desktop {
+namespace sdl {
 
 // The player's side of the window: keys, gamepads (plugged in and out while the
 // game runs), the fullscreen keys, and what the window's focus and minimising
@@ -23,8 +23,9 @@ public:
     SdlInput(const SdlInput&) = delete;
     SdlInput& operator=(const SdlInput&) = delete;
 
-    // Starts listening for pads and reads the desktop's key repeat for them.
-    void Open(SDL_Window* window);
+    // Starts listening for pads; held pad controls repeat at `repeat`, the
+    // desktop's key repeat where the front end knows it.
+    void Open(SDL_Window* window, RepeatTiming repeat);
     void Attach(ui::Window& window) { ui_ = &window; }
 
     // The window lost the keyboard focus.
@@ -35,12 +36,13 @@ public:
     std::function<bool()> ButtonsInFront;
     // Called after each round of events, with the time.
     std::function<void(double nowMs)> AfterEvents;
+    // F11 and Alt+Enter; without it, SDL's own switch to desktop fullscreen.
+    std::function<void()> ToggleFullscreen;
 
     // Takes the events it knows; false for the others.
     bool Handle(const SDL_Event& e, double nowMs);
     // Repeats of held pad controls that are due.
     void Tick(double nowMs);
-    void ToggleFullscreen();
 
     size_t PadCount() const { return pads_.size(); }
     const RepeatTiming& Repeat() const { return repeat_; }
@@ -49,6 +51,7 @@ private:
     void Key(const SDL_KeyboardEvent& key);
     void Pad(const SDL_Event& e, double nowMs);
     void Send(std::vector<KeyStroke>& strokes);
+    void SwitchFullscreen();
 
     ui::Window* ui_ = nullptr;
     SDL_Window* window_ = nullptr;
@@ -59,8 +62,4 @@ private:
     std::map<SDL_JoystickID, platform::GameControllerPtr> pads_;
 };
 
-// The desktop's key repeat delay and rate where the desktop tells them (X11);
-// `fallback` elsewhere.
-RepeatTiming DesktopKeyRepeat(SDL_Window* window, RepeatTiming fallback = {});
-
-} // namespace desktop
+} // namespace sdl

@@ -1,6 +1,6 @@
-#include "app/desktop/fullscreen_keys.h"
+#include "app/sdl/fullscreen_keys.h"
 
-namespace desktop {
+namespace sdl {
 
 FullscreenKeys::Verdict FullscreenKeys::OnKey(bool down, SDL_Scancode scancode, Uint16 mod, bool repeat) {
     if (scancode < 0 || scancode >= SDL_NUM_SCANCODES) return Verdict::Pass;
@@ -27,4 +27,4 @@ std::optional<Uint32> ToggledFullscreen(Uint32 windowFlags) {
     return static_cast<Uint32>(SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
-} // namespace desktop
+} // namespace sdl

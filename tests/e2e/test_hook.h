@@ -6,10 +6,11 @@ namespace game {
 class Form1;
 }
 
-namespace desktop {
+namespace e2e {
 
-// Lets an end-to-end test read and set the game's state in the real window.
-// Only when TRAKMOR_TEST_HOOK names a folder: a file "request" put there
+// Lets an end-to-end test read and set the game's state in the real window,
+// in the test build of the game (trakmor-e2e) alone. When TRAKMOR_TEST_HOOK
+// names a folder, a file "request" put there
 // (renamed into place whole) holds commands, one a line, "get NAME" or
 // "set NAME VALUE"; the answers, "ok [VALUE]" or "error", one a line, appear
 // as "reply" in the same folder, and the request is removed. A timer wakes the
@@ -31,4 +32,4 @@ private:
     int wakeTimer_ = 0;
 };
 
-} // namespace desktop
+} // namespace e2e

@@ -1,8 +1,8 @@
-#include "app/desktop/gamepad.h"
+#include "app/sdl/gamepad.h"
 
 #include "ui/window.h"
 
-namespace desktop {
+namespace sdl {
 
 namespace {
 
@@ -91,4 +91,4 @@ void GamepadKeys::Release(int pad, std::vector<KeyStroke>& out) {
     for (const auto& [p, control] : controls) Lift(p, control, out);
 }
 
-} // namespace desktop
+} // namespace sdl

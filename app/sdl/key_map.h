@@ -1,7 +1,7 @@
 #pragma once
 #include <SDL_keyboard.h>
 
-namespace desktop {
+namespace sdl {
 
 // The game's key code for a key of the keyboard, or 0 for a key that has none.
 // Letters follow the layout (the key that types "a" is A); every other key goes
@@ -9,4 +9,4 @@ namespace desktop {
 // the same codes whatever the layout.
 int VirtualKey(SDL_Scancode scancode, SDL_Keycode keycode);
 
-} // namespace desktop
+} // namespace sdl
