@@ -67,10 +67,17 @@ test)
     install_missing
     # The release build, with warnings as errors.
     build ci
-    ctest --preset ci --timeout 600
-    # The unit tests and the replays again under AddressSanitizer and UBSan.
+    ctest --preset ci --timeout 600 -LE long
+    # The unit tests and the replays again under AddressSanitizer and UBSan,
+    # and the game itself in the resize storms.
     build asan
     ASAN_OPTIONS=detect_leaks=1 ctest --preset asan --timeout 600 -LE 'e2e|assets'
+    ASAN_OPTIONS=detect_leaks=1 ctest --preset asan --timeout 600 -L storm
+    # The game's threads under ThreadSanitizer: the storms and a ten-minute ride.
+    build tsan
+    # Its instrumented frame takes longer than the fastest frames last, and a
+    # frame with no room to wait in handles no event: they ride at speed 100.
+    TSAN_OPTIONS=halt_on_error=0 STORM_SETTING=401 RIDE_SETTING=401 ctest --preset tsan --timeout 900 -L "storm|long"
     # The settings reader, the saved records' readers and the driver's command
     # language under libFuzzer, 45 s each from the committed seeds.
     tests/fuzz/run.sh

@@ -14,7 +14,7 @@
 
 namespace desktop {
 
-int Main(int argc, char** argv, const std::function<void(game::Form1&, SdlHost&)>& wired) {
+int Main(int argc, char** argv, const std::function<void(game::Form1&, SdlHost&)>& wired, platform::Random* random) {
     if (auto status = app::HandleCommandLine(argc, argv, std::cout, std::cerr)) return *status;
     SdlHost host;
     if (!host.Open("Trakmor")) {
@@ -25,7 +25,7 @@ int Main(int argc, char** argv, const std::function<void(game::Form1&, SdlHost&)
     platform::SdlDisplayDriver display;
     display.SetWindow(host.Window());
     platform::SdlWavePlayer player;
-    platform::MersenneRandom random;
+    platform::MersenneRandom mersenne;
     platform::PosixFileStore files;
     sdl::GameSteps steps;
     steps.wired = [&](game::Form1& form) {
@@ -33,7 +33,7 @@ int Main(int argc, char** argv, const std::function<void(game::Form1&, SdlHost&)
         platform::InstallDisplayRestoreOnSignals([&display] { display.LeaveGameMode(); });
         if (wired) wired(form, host);
     };
-    return sdl::RunGame(host, {counter, display, player, random, files}, steps, nullptr);
+    return sdl::RunGame(host, {counter, display, player, random ? *random : mersenne, files}, steps, nullptr);
 }
 
 } // namespace desktop
