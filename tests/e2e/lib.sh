@@ -120,3 +120,26 @@ wait_hook() {  # wait_hook COMMAND EXPECTED [seconds]: until the game answers EX
     done
     echo "$got"
 }
+
+alive() {  # alive: the game still runs; one that died but is not yet waited for is a zombie, which kill -0 still finds
+    [ -r "/proc/$GAME_PID/stat" ] && [ "$(awk '{print $3}' "/proc/$GAME_PID/stat")" != Z ]
+}
+
+expect_exit_zero() {  # expect_exit_zero [seconds]: the game ends within the time, with status 0
+    local status=0
+    for _ in $(seq 1 $(( ${1:-15} * 10 ))); do alive || break; sleep 0.1; done
+    if alive; then
+        fail "the game did not end"
+        command -v gdb >/dev/null && gdb -p "$GAME_PID" -batch -ex 'thread apply all bt 20' >"$OUT/stacks.txt" 2>&1
+        return 0
+    fi
+    wait "$GAME_PID" || status=$?
+    [ "$status" = 0 ] || fail "the game ended with status $status"
+    GAME_PID=""
+}
+
+no_sanitizer_report() {  # no_sanitizer_report: of an ASan, UBSan or TSan build, in the game's log
+    grep -E 'ERROR: AddressSanitizer|WARNING: ThreadSanitizer|runtime error|LeakSanitizer' "$OUT/game.log" &&
+        fail "a sanitizer report"
+    return 0
+}
