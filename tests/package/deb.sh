@@ -63,6 +63,7 @@ appstreamcli validate-tree --no-net "$R" || fail "appstreamcli validate-tree"
 bash "$HERE/icons.sh" "$R/usr/share/icons/hicolor" "$ID" "$OUT" || FAILED=1
 bash "$HERE/man_page.sh" "$R/usr/share/man/man6/trakmor.6.gz" "$VERSION" || FAILED=1
 bash "$HERE/command_line.sh" "$R/usr/games/trakmor" "$VERSION" || FAILED=1
+bash "$HERE/readme.sh" "$R/usr/share/doc/trakmor/README.md" "$VERSION" || FAILED=1
 bash "$HERE/hardening.sh" "$R/usr/games/trakmor" || FAILED=1
 bash "$HERE/product.sh" "$R/usr/games/trakmor" || FAILED=1
 file "$R/usr/games/trakmor" | grep -q 'stripped' && ! file "$R/usr/games/trakmor" | grep -q 'not stripped' ||
