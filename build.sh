@@ -2,7 +2,7 @@
 # Installs what is missing, builds, and then plays or tests.
 #   ./build.sh play    build and start the game
 #   ./build.sh test    build and run every test
-#   ./build.sh package build the Debian package build/trakmor_<version>_amd64.deb
+#   ./build.sh package build the Debian package build-package/trakmor_<version>_amd64.deb
 #   ./build.sh web     build the browser version and serve it on http://127.0.0.1:8000/
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -89,8 +89,9 @@ test)
     ;;
 package)
     install_missing
-    build_game
-    cpack -G DEB --config build/CPackConfig.cmake -B build
+    # Only what the package holds: neither tests nor the developers' tools.
+    build package
+    cpack -G DEB --config build-package/CPackConfig.cmake -B build-package
     ;;
 web)
     install_missing

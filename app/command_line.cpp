@@ -33,6 +33,15 @@ std::string UsageText() {
            "  K    steer left\n"
            "  L    steer right\n"
            "  Esc  game menu (speed setting, Save, New Game, Quit)\n"
+           "  F11  switch between the window and the whole screen; Alt+Enter too\n"
+           "\n"
+           "Gamepad:\n"
+           "  d-pad or left stick  steer\n"
+           "  A or right trigger   gear up\n"
+           "  B or left trigger    gear down\n"
+           "  Start or Back        game menu\n"
+           "  On the intro screen and in the menus the d-pad's up and down move\n"
+           "  between the buttons and A presses one.\n"
            "\n"
            "The speed setting is kept in Trakmor_B.spd in the current directory.\n";
 }

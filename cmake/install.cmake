@@ -45,10 +45,12 @@ endforeach()
 configure_file(dist/trakmor.desktop.in ${TRAKMOR_DIST_DIR}/${TRAKMOR_APP_ID}.desktop @ONLY)
 configure_file(dist/trakmor.metainfo.xml.in ${TRAKMOR_DIST_DIR}/${TRAKMOR_APP_ID}.metainfo.xml @ONLY)
 configure_file(dist/trakmor.6.in ${TRAKMOR_DIST_DIR}/trakmor.6 @ONLY)
+# Players get their own short README; the one beside the sources is the developers'.
+configure_file(dist/README.player.md.in ${TRAKMOR_DIST_DIR}/README.md @ONLY)
 
 install(FILES ${TRAKMOR_DIST_DIR}/${TRAKMOR_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT game)
 install(FILES ${TRAKMOR_DIST_DIR}/${TRAKMOR_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT game)
-install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT game)
+install(FILES ${TRAKMOR_DIST_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT game)
 # A Debian package puts the game in games/, carries the licence in its copyright file and
 # the manual page compressed (cmake/package.cmake); a plain install has them as they are.
 install(TARGETS trakmor RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT plain)

@@ -53,8 +53,11 @@ TEST(CommandLineTest, HelpShowsUsageAndEveryKey) {
     EXPECT_EQ(outcome.err, "");
     EXPECT_EQ(outcome.out.rfind("Usage: trakmor [--help | --version]\n", 0), 0u) << outcome.out;
     for (const char* line : {"  Q    gear up\n", "  A    gear down\n", "  K    steer left\n", "  L    steer right\n",
-                             "  Esc  game menu"})
+                             "  Esc  game menu", "  F11  switch between the window and the whole screen",
+                             "\nGamepad:\n", "  d-pad or left stick  steer\n", "  A or right trigger   gear up\n",
+                             "  B or left trigger    gear down\n", "  Start or Back        game menu\n"})
         EXPECT_NE(outcome.out.find(line), std::string::npos) << line;
+    EXPECT_TRUE(std::regex_search(outcome.out, std::regex("\n  F11 [^\n]*Alt\\+Enter"))) << outcome.out;
     EXPECT_NE(outcome.out.find("Trakmor_B.spd"), std::string::npos);
 }
 

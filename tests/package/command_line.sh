@@ -24,6 +24,11 @@ head -n 1 "$out" | grep -qx 'Usage: trakmor \[--help | --version\]' || fail "--h
 for key in 'Q    gear up' 'A    gear down' 'K    steer left' 'L    steer right' 'Esc  game menu'; do
     grep -qF "$key" "$out" || fail "--help does not name the key: $key"
 done
+grep -qE '^  F11 .*Alt\+Enter' "$out" || fail "--help does not name F11 and Alt+Enter"
+grep -qx 'Gamepad:' "$out" || fail "--help does not mention the gamepad"
+for control in 'd-pad or left stick' 'A or right trigger' 'B or left trigger' 'Start or Back'; do
+    grep -qE "^  $control +[a-z]" "$out" || fail "--help does not name the pad's $control"
+done
 [ -s "$err" ] && fail "--help wrote to standard error"
 
 for bad in --verbose -h --help=1 extra ''; do

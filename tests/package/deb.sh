@@ -50,6 +50,8 @@ diff -u "$OUT/expected" "$OUT/files" || fail "the package's files are not the ex
 lintian --info --display-info "$DEB" >"$OUT/lintian.log" 2>&1 || fail "lintian failed or found errors"
 cat "$OUT/lintian.log"
 grep -E '^[EW]: ' "$OUT/lintian.log" && fail "lintian reports errors or warnings"
+# Lintian tells the hardening flags' absence below warnings; they are the packager's first look.
+grep -E ': hardening-' "$OUT/lintian.log" && fail "lintian finds the binary not hardened"
 
 # Unpacked, the files are valid and the binary is the game.
 R=$OUT/root
@@ -61,6 +63,8 @@ appstreamcli validate-tree --no-net "$R" || fail "appstreamcli validate-tree"
 bash "$HERE/icons.sh" "$R/usr/share/icons/hicolor" "$ID" "$OUT" || FAILED=1
 bash "$HERE/man_page.sh" "$R/usr/share/man/man6/trakmor.6.gz" "$VERSION" || FAILED=1
 bash "$HERE/command_line.sh" "$R/usr/games/trakmor" "$VERSION" || FAILED=1
+bash "$HERE/readme.sh" "$R/usr/share/doc/trakmor/README.md" "$VERSION" || FAILED=1
+bash "$HERE/hardening.sh" "$R/usr/games/trakmor" || FAILED=1
 bash "$HERE/product.sh" "$R/usr/games/trakmor" || FAILED=1
 file "$R/usr/games/trakmor" | grep -q 'stripped' && ! file "$R/usr/games/trakmor" | grep -q 'not stripped' ||
     fail "the binary is not stripped"

@@ -34,5 +34,7 @@ grep -qF "<release version=\"$VERSION\"" "$P/share/metainfo/$ID.metainfo.xml" ||
 
 bash "$HERE/icons.sh" "$P/share/icons/hicolor" "$ID" "$OUT" || FAILED=1
 bash "$HERE/man_page.sh" "$P/share/man/man6/trakmor.6" "$VERSION" || FAILED=1
+bash "$HERE/readme.sh" "$P/share/doc/trakmor/README.md" "$VERSION" || FAILED=1
+bash "$HERE/hardening.sh" "$P/bin/trakmor" || FAILED=1
 cmp -s "$P/share/doc/trakmor/LICENSE" "$HERE/../../LICENSE" || fail "share/doc/trakmor/LICENSE is not the licence"
 exit $FAILED
