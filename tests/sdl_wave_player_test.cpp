@@ -91,6 +91,9 @@ protected:
 
     static SdlWavePlayer::Options U8Device() {
         SdlWavePlayer::Options o;
+        o.frequency = 11025;
+        o.format = AUDIO_U8;
+        o.channels = 1;
         o.samples = 128;
         o.allowedChanges = 0;
         return o;
@@ -242,6 +245,37 @@ TEST_F(SdlWavePlayerTest, CueIsConvertedToTheDeviceFormat) {
     ASSERT_EQ(played.size(), samples.size());
     // SDL converts through float, so allow for its rounding.
     for (size_t i = 0; i < samples.size(); ++i) EXPECT_NEAR(played[i], (samples[i] - 128) * 256, 2) << i;
+}
+
+TEST_F(SdlWavePlayerTest, WhereTheSystemNamesNoDeviceFormatTheCuesOwnIsOpenedWithAShortBuffer) {
+    // The disk driver tells no device's own format.
+    SdlWavePlayer player;
+    ASSERT_TRUE(player.HasDevice());
+    EXPECT_EQ(player.DeviceFormat().freq, 11025);
+    EXPECT_EQ(player.DeviceFormat().format, AUDIO_U8);
+    EXPECT_EQ(player.DeviceFormat().channels, 1);
+    // A power of two of frames, the first to last 5 ms.
+    EXPECT_EQ(player.DeviceFormat().samples, 64);
+    EXPECT_GT(player.BufferMs(), 5.0);
+    EXPECT_LT(player.BufferMs(), 10.0);
+}
+
+TEST_F(SdlWavePlayerTest, EachCueStartedIsTimedOnceWhenItsFirstSamplesAreTaken) {
+    const auto image = WavImage(Tone(1103, 1, 126));
+    SdlWavePlayer player(U8Device());
+    player.MeasureTiming(8);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(player.PlaySoundA(image.data(), image.size(), SND_ASYNC | SND_NODEFAULT | SND_MEMORY));
+        WaitForBuffers(player, 2);
+    }
+    const SdlWavePlayer::Timing t = player.TakeTiming();
+    EXPECT_EQ(t.latencyMs.size(), 3u) << "each cue once, however many buffers it spans";
+    for (float ms : t.latencyMs) EXPECT_GE(ms, 0.0f);
+    EXPECT_GE(t.buffers, 6u);
+    // Ended, the timing takes nothing more.
+    ASSERT_TRUE(player.PlaySoundA(image.data(), image.size(), SND_ASYNC | SND_NODEFAULT | SND_MEMORY));
+    WaitForBuffers(player, 2);
+    EXPECT_TRUE(player.TakeTiming().latencyMs.empty());
 }
 
 TEST_F(SdlWavePlayerTest, UnreadableImageIsRefused) {

@@ -1,8 +1,9 @@
 // trakmor-bench: the real game loop on the real clock. Prints the achieved
 // scroll rate, the processor time, how late frames end and how soon a key is
 // handled, each beside a busy-wait yardstick measured in the same run, and how
-// late a bare sleep wakes; with --window, presents per second in a real window
-// at each scale. Not a test.
+// late a bare sleep wakes and how soon a cue's first samples reach the sound
+// device; with --window, presents per second in a real window at each scale.
+// Not a test.
 //
 //   trakmor-bench [seconds] [--load N] [--window 1,2,3,4[,fs]]
 #include <SDL.h>
@@ -30,6 +31,7 @@
 #include "platform/fake_display_driver.h"
 #include "platform/posix/posix_file_store.h"
 #include "platform/sdl/sdl_counter.h"
+#include "platform/sdl/sdl_wave_player.h"
 
 namespace {
 
@@ -92,6 +94,16 @@ double Percentile(std::vector<float> v, double q) {
     return v[k];
 }
 
+// Sound: silent for the rides, the real device while cues are timed.
+class BenchPlayer final : public platform::WavePlayer {
+public:
+    bool PlaySoundA(const uint8_t* image, size_t size, uint32_t flags) override {
+        return real ? real->PlaySoundA(image, size, flags) : silent.PlaySoundA(image, size, flags);
+    }
+    headless::SilentWavePlayer silent;
+    platform::SdlWavePlayer* real = nullptr;
+};
+
 // Gives way through the real host, or waits without sleeping for the busy-wait
 // yardstick; ends the ride when the measured stretch is over. Notes when each
 // frame began (from what the loop says it still has to wait) to tell how late
@@ -111,6 +123,13 @@ public:
         }
         if (busy) host.Spin(remainingUs);
         else host.Yield(remainingUs);
+        // Cues started in the waits, as a key's or a steering step's would be.
+        if (form && cueEveryUs > 0 && !inCue && now >= nextCueUs) {
+            inCue = true;
+            nextCueUs = now + cueEveryUs * (0.5 + cueSpread(cueRandom));
+            form->PlayCue(static_cast<int16_t>(cues++ % 5));
+            inCue = false;
+        }
         if (form && WallSeconds() >= endAt) form->gameRunning = game::kFalse;
     }
     desktop::SdlHost& host;
@@ -118,6 +137,12 @@ public:
     double endAt = 0;
     bool busy = false;
     double frameStart = 0;
+    double cueEveryUs = 0;  // on average; 0: no cues
+    double nextCueUs = 0;
+    bool inCue = false;
+    unsigned cues = 0;
+    std::mt19937 cueRandom{7};
+    std::uniform_real_distribution<double> cueSpread{0.0, 1.0};
     std::vector<float> late;
 };
 
@@ -310,7 +335,7 @@ int main(int argc, char** argv) {
     }
     platform::SdlCounter counter;
     platform::FakeDisplayDriver display;
-    headless::SilentWavePlayer player;
+    BenchPlayer player;
     QuietRoad road;
     ui::Window window;
     BenchPump pump(host);
@@ -400,6 +425,34 @@ int main(int argc, char** argv) {
         lines.push_back(line);
     }
     window.KeyDown = handler;
+
+    // Cues: from the game's request to the device buffer that takes the first
+    // samples, a cue every 20 ms on average during rides at the fastest frames.
+    {
+        platform::SdlWavePlayer sound;
+        if (sound.HasDevice()) {
+            player.real = &sound;
+            // Past the device's start, which is not the cues' business.
+            SDL_Delay(300);
+            pump.cueEveryUs = 20000;
+            sound.MeasureTiming(static_cast<size_t>(seconds * 3 * 100) + 100);
+            for (int i = 0; i < 3; ++i) Ride(f, pump, 4, 500, false, seconds);
+            pump.cueEveryUs = 0;
+            const platform::SdlWavePlayer::Timing t = sound.TakeTiming();
+            player.real = nullptr;
+            const char* driver = SDL_GetCurrentAudioDriver();
+            std::snprintf(line, sizeof line,
+                          "cue load=%d latency_ms=%.1f/%.1f max_ms=%.1f underruns=%llu n=%zu buffers=%llu "
+                          "buffer_ms=%.1f rate=%d driver=%s",
+                          load, Percentile(t.latencyMs, 0.5), Percentile(t.latencyMs, 0.99),
+                          Percentile(t.latencyMs, 1.0), static_cast<unsigned long long>(t.late), t.latencyMs.size(),
+                          static_cast<unsigned long long>(t.buffers), sound.BufferMs(), sound.DeviceFormat().freq,
+                          driver ? driver : "none");
+            lines.push_back(line);
+        } else {
+            lines.push_back("cue no audio device");
+        }
+    }
 
     // Drawing: DrawSprites against two plain copies of a frame of the same format.
     f.NewGame();

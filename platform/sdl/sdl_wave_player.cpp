@@ -13,6 +13,16 @@ constexpr size_t kCacheLimit = 64;
 // A blocking request gives up this long after its sound should have ended,
 // in case the device stops asking for data.
 constexpr Uint64 kWaitMarginMs = 2000;
+constexpr int kCueRate = 11025;  // the cues' own rate
+
+// The power of two of sample frames that lasts about 5 ms.
+uint16_t ShortBuffer(int rate) {
+    uint16_t frames = 16;
+    while (frames < 4096 && frames * 1000 < rate * 5) frames = static_cast<uint16_t>(frames * 2);
+    return frames;
+}
+
+Uint64 Ticks() { return SDL_GetPerformanceCounter(); }
 
 } // namespace
 
@@ -26,7 +36,23 @@ SdlWavePlayer::SdlWavePlayer(const Options& options) {
     wanted.freq = options.frequency;
     wanted.format = options.format;
     wanted.channels = options.channels;
-    wanted.samples = options.samples;
+    if (wanted.freq == 0) {
+        // The device's own rate spares the sound server a conversion and its
+        // buffer; SDL converts each cue once, when it is first played.
+        SDL_AudioSpec native{};
+        char* name = nullptr;
+        if (SDL_GetDefaultAudioInfo(&name, &native, 0) == 0 && native.freq > 0) {
+            wanted.freq = native.freq;
+            if (wanted.channels == 0) wanted.channels = native.channels;
+            if (wanted.format == 0) wanted.format = AUDIO_S16SYS;
+        } else {
+            wanted.freq = kCueRate;
+        }
+        SDL_free(name);
+    }
+    if (wanted.format == 0) wanted.format = AUDIO_U8;
+    if (wanted.channels == 0) wanted.channels = 1;
+    wanted.samples = options.samples ? options.samples : ShortBuffer(wanted.freq);
     wanted.callback = &SdlWavePlayer::Callback;
     wanted.userdata = this;
     device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained_, options.allowedChanges);
@@ -65,6 +91,7 @@ bool SdlWavePlayer::PlaySoundA(const uint8_t* image, size_t size, uint32_t flags
     loop_ = loop;
     playing_ = !sound->samples.empty();
     const uint64_t id = ++playId_;
+    askedAt_ = Ticks();
     SDL_UnlockAudioDevice(device_);
 
     if (!(flags & SND_ASYNC) && !loop) WaitUntilPlayed(id, sound->samples.size());
@@ -145,8 +172,48 @@ void SDLCALL SdlWavePlayer::Callback(void* userdata, Uint8* stream, int len) {
     static_cast<SdlWavePlayer*>(userdata)->Fill(stream, len);
 }
 
+double SdlWavePlayer::BufferMs() const {
+    return obtained_.freq > 0 ? 1000.0 * obtained_.samples / obtained_.freq : 0;
+}
+
+void SdlWavePlayer::MeasureTiming(size_t cues) {
+    if (device_ == 0) return;
+    Timing fresh;
+    fresh.latencyMs.reserve(cues);
+    SDL_LockAudioDevice(device_);
+    timing_ = std::move(fresh);
+    startedId_ = playId_;
+    lastFill_ = 0;
+    measuring_ = true;
+    SDL_UnlockAudioDevice(device_);
+}
+
+SdlWavePlayer::Timing SdlWavePlayer::TakeTiming() {
+    Timing taken;
+    if (device_ == 0) return taken;
+    SDL_LockAudioDevice(device_);
+    measuring_ = false;
+    taken = std::move(timing_);
+    timing_ = {};
+    SDL_UnlockAudioDevice(device_);
+    return taken;
+}
+
 void SdlWavePlayer::Fill(Uint8* stream, int len) {
     ++callbacks_;
+    if (measuring_) {
+        const Uint64 now = Ticks();
+        const double perMs = static_cast<double>(SDL_GetPerformanceFrequency()) / 1000;
+        // Asked for two buffers late, the device has run dry.
+        if (lastFill_ && static_cast<double>(now - lastFill_) / perMs > 2 * BufferMs()) timing_.late += 1;
+        lastFill_ = now;
+        timing_.buffers += 1;
+        if (playing_ && startedId_ != playId_) {
+            startedId_ = playId_;
+            if (timing_.latencyMs.size() < timing_.latencyMs.capacity())
+                timing_.latencyMs.push_back(static_cast<float>(static_cast<double>(now - askedAt_) / perMs));
+        }
+    }
     size_t filled = 0;
     const size_t wanted = static_cast<size_t>(len);
     while (playing_ && filled < wanted) {

@@ -17,12 +17,24 @@ namespace platform {
 // silent: every request answers false at once.
 class SdlWavePlayer : public WavePlayer {
 public:
+    // Zeros mean: the default device's own rate and channels, 16-bit, where
+    // SDL can tell them, else the cues' own format (8-bit mono at 11025 Hz);
+    // a buffer of about 5 ms at that rate. A cue's first sample then goes to
+    // the device at most one short buffer after it was asked for.
     struct Options {
-        int frequency = 11025;
-        SDL_AudioFormat format = AUDIO_U8;
-        uint8_t channels = 1;
-        uint16_t samples = 512;  // device buffer in sample frames
+        int frequency = 0;
+        SDL_AudioFormat format = 0;
+        uint8_t channels = 0;
+        uint16_t samples = 0;  // device buffer in sample frames
         int allowedChanges = SDL_AUDIO_ALLOW_ANY_CHANGE;
+    };
+    // When each cue's first samples were taken, for the benchmark: from the
+    // request to the device buffer that took them, and the device buffers
+    // asked for later than the device could wait for them.
+    struct Timing {
+        std::vector<float> latencyMs;
+        uint64_t late = 0;
+        uint64_t buffers = 0;
     };
 
     SdlWavePlayer();
@@ -39,6 +51,11 @@ public:
     // Device buffers filled so far, silent ones included: lets a caller wait
     // until the device has taken some of a sound.
     uint64_t BuffersFilled() const;
+    // Starts noting the timing of up to `cues` cues; TakeTiming ends it.
+    void MeasureTiming(size_t cues);
+    Timing TakeTiming();
+    // The device's buffer, in milliseconds.
+    double BufferMs() const;
 
 private:
     struct Sound {
@@ -65,6 +82,12 @@ private:
     uint64_t playId_ = 0;     // counts requests, so a waiter sees its sound replaced
     uint64_t callbacks_ = 0;  // device buffers asked for so far
     uint64_t endedIn_ = 0;    // the buffer that took the last samples of the sound
+    // The benchmark's timing, noted by the callback without allocating.
+    bool measuring_ = false;
+    Uint64 askedAt_ = 0;      // the counter when the playing sound was asked for
+    uint64_t startedId_ = 0;  // the last request whose first samples were taken
+    Uint64 lastFill_ = 0;
+    Timing timing_;
 };
 
 } // namespace platform
