@@ -5,7 +5,7 @@ set(TRAKMOR_WEB_SOURCE ${CMAKE_SOURCE_DIR}/app/web)
 
 # The browser's own front end: the page, its canvas and the waits that give
 # the browser its turns.
-add_library(trakmor_web_front STATIC app/web/web_host.cpp app/web/browser.cpp app/web/web_main.cpp)
+add_library(trakmor_web_front STATIC app/web/web_host.cpp app/web/browser.cpp app/web/web_audio.cpp app/web/web_main.cpp)
 target_link_libraries(trakmor_web_front PUBLIC trakmor_sdl_front)
 
 # trakmor_web_page(TARGET FOLDER MAIN [PRE_JS...] [LIBS...]): game.js and game.wasm
