@@ -14,7 +14,7 @@
 
 namespace desktop {
 
-int Main(int argc, char** argv, const std::function<void(game::Form1&, SdlHost&)>& wired, platform::Random* random) {
+int Main(int argc, char** argv, const Additions& additions) {
     if (auto status = app::HandleCommandLine(argc, argv, std::cout, std::cerr)) return *status;
     SdlHost host;
     if (!host.Open("Trakmor")) {
@@ -31,9 +31,10 @@ int Main(int argc, char** argv, const std::function<void(game::Form1&, SdlHost&)
     steps.wired = [&](game::Form1& form) {
         if (form.window.Icon) host.SetIcon(*form.window.Icon);
         platform::InstallDisplayRestoreOnSignals([&display] { display.LeaveGameMode(); });
-        if (wired) wired(form, host);
+        if (additions.wired) additions.wired(form, host);
     };
-    return sdl::RunGame(host, {counter, display, player, random ? *random : mersenne, files}, steps, nullptr);
+    steps.ended = additions.ended;
+    return sdl::RunGame(host, {counter, display, player, additions.random ? *additions.random : mersenne, files}, steps, nullptr);
 }
 
 } // namespace desktop

@@ -7,10 +7,18 @@
 
 namespace desktop {
 
-// The game on the desktop, from its command line to its exit status. A build
-// for tests adds what it needs once the window is wired (`wired`) and may give
-// the road's random numbers (`random`); the game players install does neither.
-int Main(int argc, char** argv, const std::function<void(game::Form1&, SdlHost&)>& wired = {},
-         platform::Random* random = nullptr);
+// What a build for tests adds to the game; the game players install adds nothing.
+struct Additions {
+    // Once the window is wired to the host, before the game loads.
+    std::function<void(game::Form1&, SdlHost&)> wired;
+    // Once the game window is gone, while SDL is still up: what `wired` made
+    // and what still runs on SDL's threads (a timer) ends here.
+    std::function<void()> ended;
+    // The road's random numbers, instead of the clock-seeded ones.
+    platform::Random* random = nullptr;
+};
+
+// The game on the desktop, from its command line to its exit status.
+int Main(int argc, char** argv, const Additions& additions = {});
 
 } // namespace desktop

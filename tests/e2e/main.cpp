@@ -20,13 +20,16 @@ int main(int argc, char** argv) {
     std::unique_ptr<e2e::TestHook> hook;
     StraightRoad straight;
     const char* road = std::getenv("TRAKMOR_TEST_ROAD");
-    return desktop::Main(
-        argc, argv,
-        [&hook](game::Form1& form, desktop::SdlHost& host) {
-            const char* folder = std::getenv("TRAKMOR_TEST_HOOK");
-            if (!folder || !*folder) return;
-            hook = std::make_unique<e2e::TestHook>(form, folder);
-            host.Input().AfterEvents = [&hook](double nowMs) { hook->Poll(nowMs); };
-        },
-        road && std::strcmp(road, "straight") == 0 ? &straight : nullptr);
+    desktop::Additions additions;
+    additions.wired = [&hook](game::Form1& form, desktop::SdlHost& host) {
+        const char* folder = std::getenv("TRAKMOR_TEST_HOOK");
+        if (!folder || !*folder) return;
+        hook = std::make_unique<e2e::TestHook>(form, folder);
+        host.Input().AfterEvents = [&hook](double nowMs) { hook->Poll(nowMs); };
+    };
+    // The hook reads the window and its wake-up timer posts SDL events: it
+    // must be gone before either is.
+    additions.ended = [&hook] { hook.reset(); };
+    if (road && std::strcmp(road, "straight") == 0) additions.random = &straight;
+    return desktop::Main(argc, argv, additions);
 }
