@@ -427,9 +427,17 @@ int main(int argc, char** argv) {
     window.KeyDown = handler;
 
     // Cues: from the game's request to the device buffer that takes the first
-    // samples, a cue every 20 ms on average during rides at the fastest frames.
-    {
-        platform::SdlWavePlayer sound;
+    // samples, a cue every 20 ms on average during rides at the fastest frames;
+    // on the device as the game opens it, and as it was opened before (the cues'
+    // 11025 Hz with 512 frames), for a ratio taken in one run.
+    platform::SdlWavePlayer::Options before;
+    before.frequency = 11025;
+    before.format = AUDIO_U8;
+    before.channels = 1;
+    before.samples = 512;
+    before.allowedChanges = 0;
+    for (const auto& [device, options] : {std::pair{"own", platform::SdlWavePlayer::Options{}}, std::pair{"11025/512", before}}) {
+        platform::SdlWavePlayer sound(options);
         if (sound.HasDevice()) {
             player.real = &sound;
             // Past the device's start, which is not the cues' business.
@@ -442,15 +450,15 @@ int main(int argc, char** argv) {
             player.real = nullptr;
             const char* driver = SDL_GetCurrentAudioDriver();
             std::snprintf(line, sizeof line,
-                          "cue load=%d latency_ms=%.1f/%.1f max_ms=%.1f underruns=%llu n=%zu buffers=%llu "
+                          "cue device=%s load=%d latency_ms=%.1f/%.1f max_ms=%.1f underruns=%llu n=%zu buffers=%llu "
                           "buffer_ms=%.1f rate=%d driver=%s",
-                          load, Percentile(t.latencyMs, 0.5), Percentile(t.latencyMs, 0.99),
+                          device, load, Percentile(t.latencyMs, 0.5), Percentile(t.latencyMs, 0.99),
                           Percentile(t.latencyMs, 1.0), static_cast<unsigned long long>(t.late), t.latencyMs.size(),
                           static_cast<unsigned long long>(t.buffers), sound.BufferMs(), sound.DeviceFormat().freq,
                           driver ? driver : "none");
             lines.push_back(line);
         } else {
-            lines.push_back("cue no audio device");
+            lines.push_back(std::string("cue device=") + device + " no audio device");
         }
     }
 
