@@ -94,7 +94,7 @@ start_wm() {  # start_wm: openbox on the Xvfb, for fullscreen, focus and window 
     return 1
 }
 
-hook() {  # hook COMMAND...: the game's answers, through TRAKMOR_TEST_HOOK=$OUT (see app/desktop/test_hook.h)
+hook() {  # hook COMMAND...: the game's answers, through TRAKMOR_TEST_HOOK=$OUT (see tests/e2e/test_hook.h)
     rm -f "$OUT/reply"
     printf '%s\n' "$@" >"$OUT/request.new"
     mv "$OUT/request.new" "$OUT/request"
