@@ -1,6 +1,8 @@
 // The browser build in Debian's chromium, played as a player would: the intro
 // screen, a ride, the menu, Save and reload, Quit, and the pace of the ride.
 //   node browser_test.js BUILD_WEB_DIR
+// TRAKMOR_WEB_RIDES_ONLY=1 runs the rides alone; TRAKMOR_WEB_ALL_FRAMES=1 adds
+// figures for every frame length, quiet and beside a busy process.
 'use strict';
 const { spawn } = require('child_process');
 const fs = require('fs');
@@ -607,6 +609,7 @@ async function main() {
   });
   ownRoots.add(String(browser.process().pid));
   try {
+    if (!process.env.TRAKMOR_WEB_RIDES_ONLY) {
     const isolated = await browser.createBrowserContext();
     const page = await introAndRide(isolated, url);
     check('the page is cross-origin isolated (fine clock)', await page.evaluate(() => crossOriginIsolated));
@@ -618,6 +621,7 @@ async function main() {
     await scaling(looks, url, path.join(path.dirname(BUILD), 'screenshots'));
     await fullscreen(looks, url);
     await looks.close();
+    }
 
     const fresh = await browser.createBrowserContext();
     await pace(fresh, url, 439, 1, 100);  // Easy: 25 ms frames
