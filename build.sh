@@ -3,7 +3,7 @@
 #   ./build.sh play    build and start the game
 #   ./build.sh test    build and run every test
 #   ./build.sh package build the Debian package build-package/trakmor_<version>_amd64.deb
-#   ./build.sh web     build the browser version and serve it on http://127.0.0.1:8000/
+#   ./build.sh web [PORT]  build the browser version and serve it on http://127.0.0.1:PORT/ (8000)
 set -euo pipefail
 cd "$(dirname "$0")"
 # Let a second checkout (or CI's fresh clone) reuse the compiler cache.
@@ -94,12 +94,15 @@ package)
     cpack -G DEB --config build-package/CPackConfig.cmake -B build-package
     ;;
 web)
+    port=${2:-8000}
+    [[ "$port" =~ ^[0-9]+$ ]] && [ "$port" -le 65535 ] || { echo "usage: $0 web [PORT]" >&2; exit 2; }
     install_missing
     build_web
-    exec python3 tools/web/serve.py build-web/site --port 8000
+    # The deploy folder: the page's files and their gzip copies, nothing else.
+    exec python3 tools/web/serve.py build-web/site --port "$port"
     ;;
 *)
-    echo "usage: $0 play|test|package|web" >&2
+    echo "usage: $0 play|test|package|web [PORT]" >&2
     exit 2
     ;;
 esac

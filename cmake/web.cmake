@@ -1,6 +1,7 @@
 # The game in the browser: build-web/site/ holds the page (index.html, page.js,
-# game.js, game.wasm), build-web/test-site/ the same page built for the browser
-# tests; and the headless driver in node, which plays the replays.
+# game.js, game.wasm, each with a gzip copy beside it) and nothing else: it is
+# the folder a host copies. build-web/test-site/ holds the same page built for
+# the browser tests; and the headless driver in node plays the replays.
 set(TRAKMOR_WEB_SOURCE ${CMAKE_SOURCE_DIR}/app/web)
 
 # The browser's own front end: the page, its canvas and the waits that give
@@ -41,6 +42,17 @@ foreach(site site test-site)
   configure_file(${TRAKMOR_WEB_SOURCE}/page.js ${CMAKE_BINARY_DIR}/${site}/page.js COPYONLY)
 endforeach()
 configure_file(${TRAKMOR_WEB_SOURCE}/index.html ${CMAKE_BINARY_DIR}/site/index.html COPYONLY)
+# Compressed once here, sent as they are by a server that serves gzip copies
+# (tools/web/serve.py does): the wasm shrinks to some 40 %.
+set(TRAKMOR_PAGE_FILES index.html page.js game.js game.wasm)
+set(gzipped)
+foreach(f ${TRAKMOR_PAGE_FILES})
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/site/${f}.gz
+    COMMAND gzip -9 -n -k -f ${CMAKE_BINARY_DIR}/site/${f}
+    DEPENDS trakmor-web ${TRAKMOR_WEB_SOURCE}/index.html ${TRAKMOR_WEB_SOURCE}/page.js VERBATIM)
+  list(APPEND gzipped ${CMAKE_BINARY_DIR}/site/${f}.gz)
+endforeach()
+add_custom_target(trakmor-web-site ALL DEPENDS ${gzipped})
 # The test page takes its switches from its address, after the page's own script.
 configure_file(${CMAKE_SOURCE_DIR}/tests/web/test_args.js ${CMAKE_BINARY_DIR}/test-site/test_args.js COPYONLY)
 file(READ ${TRAKMOR_WEB_SOURCE}/index.html page)
@@ -74,6 +86,11 @@ endforeach()
 add_test(NAME web.product COMMAND bash ${CMAKE_SOURCE_DIR}/tests/package/product.sh
          ${CMAKE_BINARY_DIR}/site/game.wasm ${CMAKE_BINARY_DIR}/site/game.js ${CMAKE_BINARY_DIR}/site/index.html
          ${CMAKE_BINARY_DIR}/site/page.js)
+
+# The deploy folder holds the page's files alone, with their gzip copies,
+# the README names each, and the server sends the copies to who takes gzip.
+add_test(NAME web.deploy COMMAND bash ${CMAKE_SOURCE_DIR}/tests/web/deploy.sh ${CMAKE_BINARY_DIR}/site
+         ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/tools/web/serve.py ${TRAKMOR_PAGE_FILES})
 
 # The page in Debian's chromium (tests/web; its node_modules come from npm ci).
 add_test(NAME web.browser COMMAND node ${CMAKE_SOURCE_DIR}/tests/web/browser_test.js ${CMAKE_BINARY_DIR})

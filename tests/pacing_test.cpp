@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace sdl {
@@ -193,6 +194,129 @@ TEST(TurnRoomTest, FollowsThePageWhenItsLongTurnsShrink) {
     EXPECT_GT(t.LongTurnUs(), 4000);
     for (int i = 300; i < 1500; ++i) t.Turned(1000.0 * i, 400);
     EXPECT_LT(t.LongTurnUs(), 600);
+}
+
+
+// The stepwise present: steps in order, each only where it fits, all of them
+// outside a wait, and anything a refresh late.
+TEST(StagedPresentTest, StepsComeInOrderAndOnlyWhereTheyFit) {
+    StagedPresent p(480, 16);
+    EXPECT_FALSE(p.Plan(0, 10000, kPeriod)) << "nothing asked for";
+    p.Begin(0);
+    ASSERT_TRUE(p.Busy());
+    EXPECT_FALSE(p.Plan(10, p.ComposeUs() - 1, kPeriod)) << "no room to compose";
+    auto next = p.Plan(10, p.ComposeUs(), kPeriod);
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->step, StagedPresent::Step::Compose);
+    p.Took(*next, 150);
+    EXPECT_FALSE(p.Showing()) << "composed, nothing shown yet";
+    // Bands as large as the room holds, never past the last row.
+    next = p.Plan(20, p.RowUs() * 100.5, kPeriod);
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->step, StagedPresent::Step::Rows);
+    EXPECT_EQ(next->rows, 100);
+    p.Took(*next, p.RowUs() * 100);
+    EXPECT_TRUE(p.Showing());
+    EXPECT_EQ(p.Row(), 100);
+    EXPECT_FALSE(p.Plan(30, p.RowUs() * 15.5, kPeriod)) << "a band too small to be worth it";
+    next = p.Plan(30, p.RowUs() * 1000, kPeriod);
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->rows, 380);
+    p.Took(*next, p.RowUs() * 380);
+    EXPECT_FALSE(p.Busy());
+    EXPECT_FALSE(p.Showing());
+}
+
+TEST(StagedPresentTest, OutsideAWaitOrARefreshLateEveryStepGoesAhead) {
+    StagedPresent p(480, 16);
+    p.Begin(1000);
+    auto next = p.Plan(1000, 0, kPeriod);
+    ASSERT_TRUE(next) << "outside a frame's wait";
+    p.Took(*next, 5000);  // a slow one teaches a little only
+    EXPECT_FALSE(p.Plan(1100, 1, kPeriod));
+    next = p.Plan(1000 + kPeriod, 1, kPeriod);
+    ASSERT_TRUE(next) << "a refresh late";
+    EXPECT_EQ(next->rows, 480) << "the rest at once";
+    // The last band of a picture goes however small it is.
+    StagedPresent q(20, 16);
+    q.Begin(0);
+    q.Took(*q.Plan(0, 0, kPeriod), 100);
+    q.Took({StagedPresent::Step::Rows, 12}, 12);
+    next = q.Plan(1, q.RowUs() * 8, kPeriod);
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->rows, 8);
+    // A second Begin while one is under way does not start it over.
+    q.Begin(500);
+    EXPECT_EQ(q.Row(), 12);
+}
+
+// A ride on a made-up clock with presents of `composeUs` plus `rowUs` a row
+// (480 rows), started at each display refresh: the pictures shown a second,
+// and how much longer than written the frames took in all.
+struct StagedRide {
+    int shown = 0;
+    double lateUs = 0;
+};
+StagedRide RideStaged(double frameUs, double workUs, double composeUs, double rowUs, double seconds) {
+    StagedPresent p(480, 16);
+    StagedRide r;
+    double now = 0;
+    double nextRefresh = kPeriod;
+    bool refreshSeen = true;
+    while (now < seconds * 1e6) {
+        const double start = now;
+        now += workUs;
+        while (now - start < frameUs) {
+            if (now >= nextRefresh) {
+                refreshSeen = true;
+                nextRefresh += kPeriod;
+            }
+            if (!p.Busy() && refreshSeen) {
+                p.Begin(now);
+                refreshSeen = false;
+            }
+            const double room = frameUs - (now - start) - 50;
+            if (const auto next = p.Plan(now, std::max(1.0, room), kPeriod)) {
+                const double took = next->step == StagedPresent::Step::Compose ? composeUs : rowUs * next->rows;
+                p.Took(*next, took);
+                now += took;
+                if (!p.Busy()) r.shown += 1;
+            }
+            now = std::min(now + 10, start + frameUs);  // polling ends the wait on time
+        }
+        r.lateUs += now - start - frameUs;
+    }
+    return r;
+}
+
+TEST(StagedPresentTest, ShortFramesShowEveryRefreshWithoutRunningLate) {
+    // Frames of 625 us with 250 us of work: a whole present (some 770 us)
+    // never fits one, its steps fit several.
+    for (const double frameUs : {3125.0, 1250.0, 781.25, 625.0}) {
+        const StagedRide r = RideStaged(frameUs, 250, 200, 1.2, 2.0);
+        EXPECT_GE(r.shown, 2 * 58) << frameUs;
+        EXPECT_LT(r.lateUs, 2 * 0.005e6) << frameUs << ": frames held up by presents";
+    }
+}
+
+TEST(StagedPresentTest, ComposingThatHalfFitsGoesAheadAQuarterRefreshLate) {
+    StagedPresent p(480, 16);
+    p.Begin(0);
+    const double half = p.ComposeUs() / 2;
+    EXPECT_FALSE(p.Plan(kPeriod / 4 - 1, half + 1, kPeriod)) << "too soon";
+    EXPECT_FALSE(p.Plan(kPeriod / 4, half - 1, kPeriod)) << "too little room";
+    EXPECT_TRUE(p.Plan(kPeriod / 4, half, kPeriod));
+    // Frames whose waits hold only two thirds of a compose still show at the
+    // refresh rate, a little late each time.
+    const StagedRide r = RideStaged(625, 375, 300, 1.2, 2.0);
+    EXPECT_GE(r.shown, 2 * 58);
+    EXPECT_LT(r.lateUs, 2 * 60 * 150.0) << "some 100 us over, once a present";
+}
+
+TEST(StagedPresentTest, StepsThatFitNoFrameStillShowEverySecondRefresh) {
+    // Composing alone takes more than twice the frames' waits: late, never frozen.
+    const StagedRide r = RideStaged(625, 250, 800, 1.2, 2.0);
+    EXPECT_GE(r.shown, 2 * 28);
 }
 
 } // namespace

@@ -68,4 +68,42 @@ double TurnRoom::RoomUs(double nowUs, double remainingUs) const {
     return remainingUs - longTurn_.Us() - kSlackUs;
 }
 
+void StagedPresent::Begin(double nowUs) {
+    if (busy_) return;
+    busy_ = true;
+    composed_ = false;
+    row_ = 0;
+    sinceUs_ = nowUs;
+}
+
+std::optional<StagedPresent::Next> StagedPresent::Plan(double nowUs, double roomUs, double periodUs) const {
+    if (!busy_) return std::nullopt;
+    const bool anyway = roomUs <= 0 || nowUs - sinceUs_ >= periodUs;
+    // A quarter of a refresh on, composing goes ahead where it half fits: a
+    // frame then runs a little over, where waiting for a wait with room for
+    // all of it could take a whole refresh.
+    const bool pressed = nowUs - sinceUs_ >= periodUs / 4;
+    if (!composed_) {
+        if (anyway || roomUs >= compose_.Us() || (pressed && 2 * roomUs >= compose_.Us())) return Next{Step::Compose, 0};
+        return std::nullopt;
+    }
+    const int left = rows_ - row_;
+    if (anyway) return Next{Step::Rows, left};
+    const int fit = static_cast<int>(std::min<double>(left, std::floor(roomUs / RowUs())));
+    if (fit >= std::min(left, minRows_)) return Next{Step::Rows, fit};
+    return std::nullopt;
+}
+
+void StagedPresent::Took(const Next& next, double tookUs) {
+    if (next.step == Step::Compose) {
+        composed_ = true;
+        compose_.Measured(tookUs);
+        if (rows_ <= 0) busy_ = false;
+        return;
+    }
+    row_ = std::min(rows_, row_ + std::max(0, next.rows));
+    if (next.rows > 0) perRows_.Measured(tookUs * kRowUnit / next.rows);
+    if (row_ >= rows_) busy_ = false;
+}
+
 } // namespace sdl

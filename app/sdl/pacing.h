@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 
 // The desktop loop's timing decisions, kept free of clocks and SDL so that a
 // test can drive them with made-up times. All times are in microseconds.
@@ -92,6 +93,58 @@ public:
 private:
     double lastTurnUs_ = 0;
     CostEstimate longTurn_{1500, 0.9};
+};
+
+// A present cut into steps, each of which can fit the room left in one frame's
+// wait: composing the window, then showing it band by band (converting each
+// band's rows for the target and handing them over). Where a whole present
+// never fits a short frame, its steps spread over the waits of a few frames
+// and the picture still comes at every refresh, a little older. Composing,
+// which cannot be cut, goes ahead where half of it fits once the present is a
+// quarter of a refresh late; and any step that fits no wait is taken anyway
+// once the present is a refresh late, so that presenting slows down but never
+// stops.
+class StagedPresent {
+public:
+    enum class Step { Compose, Rows };
+    struct Next {
+        Step step = Step::Compose;
+        int rows = 0;  // for Rows: how many, from Row()
+    };
+    // A picture of `rows` rows; bands of fewer than `minRows` are not worth a
+    // step's overhead, unless they are the last.
+    explicit StagedPresent(int rows, int minRows = 16) : rows_(rows), minRows_(minRows) {}
+
+    bool Busy() const { return busy_; }
+    // Some rows of the new picture are shown and some not yet: the target must
+    // not be looked at (the page must not render) until the rest are.
+    bool Showing() const { return busy_ && row_ > 0; }
+    // A present is wanted from `nowUs` on (the window changed, a refresh came).
+    void Begin(double nowUs);
+    // The next step, given the `roomUs` left before the polled end of the
+    // current wait; `roomUs` <= 0 outside a frame's wait, where every step
+    // goes ahead. None when nothing fits yet.
+    std::optional<Next> Plan(double nowUs, double roomUs, double periodUs) const;
+    // A planned step was taken, in `tookUs`.
+    void Took(const Next& next, double tookUs);
+    // The first row the next band starts at.
+    int Row() const { return row_; }
+    // What the steps usually cost.
+    double ComposeUs() const { return compose_.Us(); }
+    double RowUs() const { return perRows_.Us() / kRowUnit; }
+
+private:
+    // A row costs about a microsecond, finer than an estimate keeps: it learns
+    // the cost of kRowUnit rows.
+    static constexpr int kRowUnit = 64;
+    int rows_;
+    int minRows_;
+    bool busy_ = false;
+    bool composed_ = false;
+    int row_ = 0;
+    double sinceUs_ = 0;
+    CostEstimate compose_{150};
+    CostEstimate perRows_{100};
 };
 
 } // namespace sdl

@@ -6,12 +6,20 @@
 EM_ASYNC_JS(void, trakmor_turn, (), { await Module.trakmor.turn(); });
 EM_ASYNC_JS(void, trakmor_sleep, (double us), { await Module.trakmor.sleep(us); });
 extern "C" unsigned trakmor_frames();  // library.js
-// Straight from the wasm memory into the canvas: a view, no copy in between.
-EM_JS(void, trakmor_show, (const uint32_t* rgba, int width, int height), {
+// Straight from the wasm memory into the canvas: a view, no copy in between,
+// made anew only when the memory has grown (which leaves old views empty).
+EM_JS(void, trakmor_show, (const uint32_t* rgba, int width, int height, int top, int rows), {
     var t = Module.trakmor;
     if (!t.context) t.context = Module.canvas.getContext('2d', {alpha : false});
-    var bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4);
-    t.context.putImageData(new ImageData(bytes, width, height), 0, 0);
+    if (!t.image || t.imageAt !== rgba || t.image.data.buffer !== HEAPU8.buffer) {
+        t.image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, rgba, width * height * 4), width, height);
+        t.imageAt = rgba;
+    }
+    t.context.putImageData(t.image, 0, 0, 0, top, width, rows);
+    if (top + rows >= height) t.shown++;  // the page enlarges each whole picture once
+});
+EM_JS(void, trakmor_toggle_fullscreen, (), {
+    if (Module.toggleFullscreen) Module.toggleFullscreen();
 });
 EM_JS(void, trakmor_ended, (int status, const char* message), {
     Module.trakmor.ended(status, UTF8ToString(message));
@@ -25,7 +33,10 @@ void Sleep(double us) {
     else trakmor_sleep(us);
 }
 unsigned FrameCount() { return trakmor_frames(); }
-void ShowPicture(const uint32_t* rgba, int width, int height) { trakmor_show(rgba, width, height); }
+void ShowRows(const uint32_t* rgba, int width, int height, int top, int rows) {
+    trakmor_show(rgba, width, height, top, rows);
+}
+void ToggleFullscreen() { trakmor_toggle_fullscreen(); }
 void Ended(int status, const char* message) { trakmor_ended(status, message); }
 
 } // namespace web

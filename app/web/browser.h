@@ -21,9 +21,14 @@ void Sleep(double us);
 // would only be drawn over unseen.
 unsigned FrameCount();
 
-// Puts a picture into the page's canvas: `rgba` holds R, G, B, A bytes per
-// pixel, rows top to bottom. The page shows it at its next refresh.
-void ShowPicture(const uint32_t* rgba, int width, int height);
+// Puts rows `top` .. `top` + `rows` - 1 of a picture into the page's canvas:
+// `rgba` holds R, G, B, A bytes per pixel, rows top to bottom, always at the
+// same place for the same picture. The page shows the canvas at its next
+// refresh, so a picture put in bands must be whole before the next turn.
+void ShowRows(const uint32_t* rgba, int width, int height, int top, int rows);
+
+// Asks the page to switch its fullscreen on or off, as its own button does.
+void ToggleFullscreen();
 
 // Tells the page that the game has ended (status 0) or failed to run.
 void Ended(int status, const char* message);

@@ -67,18 +67,26 @@ Module.trakmor = (function () {
       if (err) return;  // no persistent storage here: the setting lasts as long as the page
       stamp = now;
       if (Module.onSettingsSaved) Module.onSettingsSaved();
+      // No frame comes after the end to see a change made meanwhile.
+      if (api.over) persistIfChanged();
     });
   }
 
   var api = {
     frames: 0,
+    shown: 0,     // whole pictures put into the canvas
+    over: false,  // the game has ended
     turn: turn,
     sleep: sleep,
     ended: function (status, message) {
+      // The page's frame loop ends with the game, once the setting is safe.
+      api.over = true;
+      persistIfChanged();
       if (Module.onGameEnded) Module.onGameEnded(status, message);
     },
   };
   function onFrame() {
+    if (api.over) return;
     api.frames++;
     persistIfChanged();
     requestAnimationFrame(onFrame);

@@ -19,6 +19,8 @@ bool WebHost::Open(const std::string& title) {
                     "cannot use the page's canvas"))
         return false;
     input_.Open(window_.get(), {});
+    // F11 and Alt+Enter do what the page's fullscreen button does.
+    input_.ToggleFullscreen = [] { web::ToggleFullscreen(); };
     return true;
 }
 
@@ -30,32 +32,66 @@ std::optional<sdl::PicturePoint> WebHost::ToPicture(int x, int y) const {
 
 bool WebHost::RefreshDue() const { return FrameCount() != presentedFrame_; }
 
-void WebHost::Present() {
+void WebHost::Present(double roomUs) {
     if (!window_ || !ui_) return;
-    const double start = NowUs();
-    ui_->Compose(frame_);
+    if (!present_.Busy()) {
+        if (!ui_->Dirty() || !RefreshDue()) return;
+        present_.Begin(NowUs());
+    }
+    for (;;) {
+        const double start = NowUs();
+        const std::optional<sdl::StagedPresent::Next> next = present_.Plan(start, roomUs, kRefreshUs);
+        if (!next) return;
+        TakeStep(*next);
+        const double took = NowUs() - start;
+        present_.Took(*next, took);
+        stats_.presentUs += took;
+        if (roomUs > 0) {
+            roomUs -= took;
+            if (roomUs <= 0) return;
+        }
+        if (!present_.Busy()) return;
+    }
+}
+
+void WebHost::TakeStep(const sdl::StagedPresent::Next& next) {
+    if (next.step == sdl::StagedPresent::Step::Compose) {
+        ui_->Compose(frame_);
+        return;
+    }
     // 0x00RRGGBB words to the canvas's R, G, B, A bytes.
+    const int top = present_.Row();
+    const size_t width = static_cast<size_t>(frame_.Width());
+    const size_t from = static_cast<size_t>(top) * width;
+    const size_t to = from + static_cast<size_t>(next.rows) * width;
     const std::vector<uint32_t>& in = frame_.Pixels();
-    for (size_t i = 0; i < in.size(); ++i) {
+    for (size_t i = from; i < to; ++i) {
         const uint32_t p = in[i];
         rgba_[i] = 0xff000000u | (p & 0x0000ff00u) | (p >> 16 & 0xffu) | (p & 0xffu) << 16;
     }
-    web::ShowPicture(rgba_.data(), frame_.Width(), frame_.Height());
-    const double cost = NowUs() - start;
-    presentCost_.Measured(cost);
-    presentedFrame_ = FrameCount();
-    stats_.presents += 1;
-    stats_.presentUs += cost;
+    web::ShowRows(rgba_.data(), frame_.Width(), frame_.Height(), top, next.rows);
+    if (top + next.rows >= frame_.Height()) {
+        presentedFrame_ = FrameCount();
+        stats_.presents += 1;
+    }
 }
 
 void WebHost::PresentNow() {
-    if (ui_ && ui_->Dirty()) Present();
+    if (!ui_) return;
+    // Whatever is under way is finished, and a changed window shown now.
+    if (present_.Busy()) Present(0);
+    if (ui_->Dirty()) {
+        present_.Begin(NowUs());
+        Present(0);
+    }
 }
 
 WebHost::Stats WebHost::GetStats() const {
     Stats s = stats_;
     s.pollUs = margin_.PollUs();
     s.longTurnUs = turns_.LongTurnUs();
+    s.composeUs = present_.ComposeUs();
+    s.showUs = present_.RowUs() * ui::kScreenHeight;
     return s;
 }
 
@@ -75,22 +111,28 @@ void WebHost::Sleep(double us) {
 
 void WebHost::Yield(double remainingUs) {
     const double entry = NowUs();
+    if (remainingUs > lastRemainingUs_) {
+        // A wait's first call: what a frame leaves for presenting.
+        stats_.waits += 1;
+        stats_.waitUs += remainingUs;
+    }
+    lastRemainingUs_ = std::max(0.0, remainingUs);
     PumpEvents();
     const double nextTimer = ui_ ? ui_->RunDueTimers() : -1;
     double now = NowUs();
-    // Presenting fits in a frame's wait or comes outside one; a refresh missed
-    // for want of room is taken at the next.
-    if (ui_ && ui_->Dirty() && RefreshDue() &&
-        (remainingUs <= 0 || remainingUs - (now - entry) >= presentCost_.Us() + margin_.PollUs())) {
-        Present();
-        now = NowUs();
-    }
+    // What of a present fits before the polled end of the wait is taken now,
+    // the rest in the waits that follow; outside a frame's wait all of it.
+    Present(remainingUs <= 0 ? 0 : std::max(1.0, remainingUs - (now - entry) - margin_.PollUs()));
+    now = NowUs();
     const double remaining = remainingUs - (now - entry);
     if (remainingUs <= 0) {
         // A routine letting events run outside a frame's wait: the browser's too.
         GiveTurn();
         return;
     }
+    // A picture half put into the canvas would be rendered torn: the page
+    // waits for the rest, which the next steps of this wait bring.
+    if (present_.Showing()) return;
     // The last stretch, kept for a long turn of the page, is polled.
     const double room = turns_.RoomUs(now, remaining);
     const sdl::WaitStep step = sdl::PlanWait(room, nextTimer, -1, margin_.PollUs());
@@ -98,7 +140,7 @@ void WebHost::Yield(double remainingUs) {
 }
 
 double WebHost::PresentWhenIdle(double) {
-    if (ui_ && ui_->Dirty() && RefreshDue()) Present();
+    Present(0);
     return kRefreshUs;
 }
 

@@ -9,7 +9,7 @@ fail() { echo "FAIL: $*" >&2; FAILED=1; }
 [ $# -gt 0 ] || { echo "usage: product.sh FILE..." >&2; exit 2; }
 # The hook and its variable, the state's text access, the driver's namespace,
 # the test page's exports and its address switches.
-FORBIDDEN='TestHook|GetVariable|SetVariable|TRAKMOR_TEST_HOOK|headless::|trakmor_get|trakmor_host_stat|straight-road|--seed|has\(.seed.\)'
+FORBIDDEN='TestHook|GetVariable|SetVariable|TRAKMOR_TEST_HOOK|headless::|trakmor_get|trakmor_host_stat|straight-road|rocks-road|speed-setting|--seed|has\(.seed.\)'
 for f in "$@"; do
     [ -f "$f" ] || { fail "no $f"; continue; }
     found=$( { nm -C "$f" 2>/dev/null; strings -a "$f"; } | grep -E -o "$FORBIDDEN" | sort | uniq -c)

@@ -1,6 +1,8 @@
 // The browser build in Debian's chromium, played as a player would: the intro
 // screen, a ride, the menu, Save and reload, Quit, and the pace of the ride.
 //   node browser_test.js BUILD_WEB_DIR
+// TRAKMOR_WEB_RIDES_ONLY=1 runs the rides alone; TRAKMOR_WEB_ALL_FRAMES=1 adds
+// figures for every frame length, quiet and beside a busy process.
 'use strict';
 const { spawn } = require('child_process');
 const fs = require('fs');
@@ -13,6 +15,10 @@ const ROOT = path.resolve(__dirname, '..', '..');
 const BUILD = path.join(path.resolve(process.argv[2] || path.join(ROOT, 'build-web')), 'test-site');
 const CHROMIUM = process.env.CHROMIUM || '/usr/bin/chromium';
 const PACE_SECONDS = 5;
+// The rides are judged on a page that shows the picture at 2x exactly, as it
+// comes from the game; the page's smooth step is measured apart.
+const RIDE_VIEWPORT = { width: 1300, height: 1000 };
+const SMOOTH_VIEWPORT = { width: 1000, height: 800 };
 // Cores that programs other than this test, its browser and its server may
 // keep busy while the pace is judged.
 const OTHERS_BUSY_CORES = 0.5;
@@ -83,10 +89,32 @@ function othersCores(a, b) {
 const state = (page, name) => page.evaluate((n) => Module.trakmor.get(n), name);
 const presents = (page) => page.evaluate(() => Module.trakmor.presents());
 
-async function openGame(context, url) {
+async function openGame(context, url, viewport = { width: 1000, height: 800 }) {
   const page = await context.newPage();
   watchConsole(page);
-  await page.setViewport({ width: 1000, height: 800 });
+  // What the page asks of the browser: its animation frames and the keyboard lock.
+  await page.evaluateOnNewDocument(() => {
+    window.testSeen = { frames: 0, locks: [] };
+    const raf = window.requestAnimationFrame.bind(window);
+    window.requestAnimationFrame = (f) => {
+      window.testSeen.frames++;
+      return raf(f);
+    };
+    const k = navigator.keyboard;
+    if (k && k.lock) {
+      const lock = k.lock.bind(k);
+      const unlock = k.unlock.bind(k);
+      k.lock = (keys) => {
+        window.testSeen.locks.push(`lock ${keys}`);
+        return lock(keys);
+      };
+      k.unlock = () => {
+        window.testSeen.locks.push('unlock');
+        return unlock();
+      };
+    }
+  });
+  await page.setViewport(viewport);
   await page.goto(url);
   await introShown(page);
   return page;
@@ -183,7 +211,11 @@ const storedSettings = (page) => page.evaluate(() => new Promise((resolve) => {
 }));
 
 // Scroll rate of the road over a stretch, measured in the page against the
-// written one: one pixel per frame of 50000 / (speed x speed factor) us.
+// written one: one pixel per frame of 50000 / (speed x speed factor) us. Beside
+// the game's own count of presents, the pictures the page shows are counted:
+// at each display refresh a column of the canvas through the rocks beside the
+// road is read, and a refresh whose column differs from the last shows a new
+// picture (a frozen picture counts none, whatever the game believes).
 const measurePace = (page, seconds) => page.evaluate(async (s) => {
   const t = Module.trakmor;
   const sample = () => ({
@@ -195,17 +227,41 @@ const measurePace = (page, seconds) => page.evaluate(async (s) => {
     presents: t.presents(),
     host: t.hostStats(),
   });
+  const context = document.getElementById('canvas').getContext('2d');
+  let last = -1;
+  let shown = 0;
+  let refreshes = 0;
+  let watching = true;
+  const look = () => {
+    if (!watching) return;
+    const d = context.getImageData(430, 0, 1, 480).data;
+    let h = 2166136261;
+    for (let i = 0; i < d.length; i++) h = Math.imul(h ^ d[i], 16777619) >>> 0;
+    if (last >= 0 && h !== last) shown++;
+    last = h;
+    refreshes++;
+    requestAnimationFrame(look);
+  };
+  await new Promise((r) => requestAnimationFrame(() => { look(); r(); }));
   const a = sample();
+  const shownBefore = shown;
+  const refreshesBefore = refreshes;
   await new Promise((r) => setTimeout(r, s * 1000));
   const b = sample();
+  watching = false;
   const seconds = (b.at - a.at) / 1000;
   const scrolled = (b.tops - a.tops + 960 * (b.score - a.score)) / 2;
   return {
     ratio: scrolled / seconds / (20 * a.speed * a.factor),
     presentsPerSecond: (b.presents - a.presents) / seconds,
+    shownPerSecond: (shown - shownBefore) / seconds,
+    refreshesPerSecond: (refreshes - refreshesBefore) / seconds,
     presentUs: (b.host.presentUs - a.host.presentUs) / Math.max(1, b.presents - a.presents),
     longTurnUs: b.host.longTurnUs,
+    steps: [b.host.composeUs, b.host.showUs].map((x) => x.toFixed(0)).join('/'),
+    waitUs: (b.host.waitUs - a.host.waitUs) / Math.max(1, b.host.waits - a.host.waits),
     steady: a.speed === b.speed && a.factor === b.factor,
+    frameUs: 50000 / (a.speed * a.factor),
     speed: a.speed,
   };
 }, seconds);
@@ -231,8 +287,8 @@ async function introAndRide(context, url) {
     const r = document.getElementById('canvas').getBoundingClientRect();
     return { w: r.width, h: r.height, rendering: getComputedStyle(document.getElementById('canvas')).imageRendering };
   });
-  check('the canvas is scaled by a whole number', fit.w % 640 === 0 && fit.h / fit.w === 0.75 && fit.w >= 640,
-    `${fit.w}x${fit.h}`);
+  // 1000x768 of stage: 1x would leave most of it empty.
+  check('the canvas fills the page\'s width', fit.w === 1000 && fit.h === 750, `${fit.w}x${fit.h}`);
   check('the canvas is drawn with square pixels', fit.rendering === 'pixelated', fit.rendering);
 
   const introHash = await pictureHash(page);
@@ -240,8 +296,16 @@ async function introAndRide(context, url) {
   await sleep(400);
   check('Start begins a ride', await state(page, 'gameRunning') === '-1' && await state(page, 'Picture4.Visible') === '0');
   check('Start changes the picture', await pictureHash(page) !== introHash);
-  const audio = await page.evaluate(() => Module.SDL2 && Module.SDL2.audioContext ? Module.SDL2.audioContext.state : 'none');
-  check('the first click lets sound play', audio === 'running' || audio === 'none', audio);
+  const audio = await page.evaluate(() => {
+    const a = Module.trakmorAudio;
+    return a ? { state: a.context.state, base: a.context.baseLatency, output: a.context.outputLatency } : null;
+  });
+  check('the first click lets sound play', audio && audio.state === 'running', JSON.stringify(audio));
+  if (audio) {
+    const ms = ((audio.base || 0) + (audio.output || 0)) * 1000;
+    figures.push(`audio latency ${ms.toFixed(1)} ms (the audio context's base ${((audio.base || 0) * 1000).toFixed(1)} ms ` +
+      `+ output ${((audio.output || 0) * 1000).toFixed(1)} ms); a cue starts as a buffer source with no buffer of ours before it`);
+  }
   const standing = await pictureHash(page);
   await sleep(300);
   check('the road stands while the car stands', await pictureHash(page) === standing);
@@ -304,47 +368,231 @@ async function quitAndPlayAgain(page) {
   check('Quit to Windows ends with "Trakmor has ended"', /Trakmor has ended/.test(text) &&
     await page.evaluate(() => getComputedStyle(document.getElementById('canvas')).display === 'none' ||
       getComputedStyle(document.getElementById('stage')).display === 'none'));
+  const reason = await page.evaluate(() => {
+    const r = document.getElementById('reason');
+    return { shown: getComputedStyle(r).display !== 'none', text: r.textContent };
+  });
+  check('the end page shows no empty reason line', !reason.shown || reason.text.trim() !== '', JSON.stringify(reason));
+  const framesAtEnd = await page.evaluate(() => window.testSeen.frames);
+  await sleep(600);
+  const framesLater = await page.evaluate(() => window.testSeen.frames);
+  check('after Quit the page asks for no more animation frames', framesLater === framesAtEnd,
+    `${framesLater - framesAtEnd} asked for in 0.6 s`);
   await page.click('#again');
   await introShown(page).catch(() => {});
   check('Play again starts the game anew', await state(page, 'gameRunning') === '0' &&
     await state(page, 'Picture4.Visible') === '-1');
 }
 
-async function pace(context, url, skillY, gear) {
-  const page = await openGame(context, url + '?straight-road');
+// The page at the window sizes players have, a ride under way: the picture
+// as large as fits, crisp. Each is kept as a PNG beside the build.
+async function scaling(context, url, shots) {
+  // Windows of 1280x720, 1920x1080 and 2560x1440 less the browser's own
+  // frame and bars (9 by 148 pixels), and a page that takes 2x exactly.
+  const sizes = [[1271, 572, 'window-1280x720'], [1911, 932, 'window-1920x1080'], [2551, 1292, 'window-2560x1440'],
+    [1300, 1000, 'page-1300x1000']];
+  const page = await openGame(context, `${url}?seed=7`, { width: 1300, height: 1000 });
+  await clickAt(page, 472, 420);  // Start
+  await sleep(300);
+  await key(page, 'KeyQ');
+  await sleep(1500);
+  await key(page, 'Escape');  // the menu: the picture holds still for the comparison
+  await sleep(300);
+  fs.mkdirSync(shots, { recursive: true });
+  for (const [width, height, name] of sizes) {
+    await page.setViewport({ width, height });
+    await sleep(300);
+    const l = await page.evaluate(() => {
+      const c = document.getElementById('canvas').getBoundingClientRect();
+      const v = document.getElementById('view');
+      const stage = document.getElementById('stage');
+      return { x: c.left, y: c.top, w: c.width, h: c.height, stageW: stage.clientWidth, stageH: stage.clientHeight,
+               view: getComputedStyle(v).display !== 'none',
+               viewW: Number((v.dataset.size || '0,0').split(',')[0]), viewH: Number((v.dataset.size || '0,0').split(',')[1]),
+               viewRendering: getComputedStyle(v).imageRendering };
+    });
+    const limit = Math.min(l.stageW / 640, l.stageH / 480);
+    const filled = l.w / 640 / limit;
+    const centred = Math.abs(l.x * 2 + l.w - l.stageW) <= 1 && Math.abs(l.y * 2 + l.h - l.stageH) <= 1;
+    const whole = l.w % 640 === 0 && l.h === l.w * 0.75;
+    check(`${name}: the picture fills at least 90 % of the page, centred`, filled >= 0.9 && filled <= 1.0001 && centred,
+      `${l.w}x${l.h} in ${l.stageW}x${l.stageH}`);
+    // Below 2x, the smallest whole scale would leave a third of the page empty.
+    if (whole) {
+      check(`${name}: a whole-number scale is shown as it is`, !l.view, `${l.w}x${l.h}`);
+    } else {
+      check(`${name}: a sharp enlargement by a whole number, scaled down smoothly`,
+        l.view && l.viewW % 640 === 0 && l.viewH === l.viewW * 0.75 && l.viewW >= l.w && l.viewW < l.w + 640 &&
+        l.viewRendering === 'auto', `${l.viewW}x${l.viewH} shown at ${l.w}x${l.h}`);
+    }
+    const file = path.join(shots, `${name}.png`);
+    await page.screenshot({ path: file });
+    figures.push(`screenshot ${file}: the picture ${l.w}x${l.h} in a page of ${width}x${height}` +
+      (whole ? ` (${l.w / 640}x)` : ` (${l.viewW / 640}x, scaled to ${(l.w / 640).toFixed(3)})`));
+  }
+  // At a whole scale every pixel of the screen is a pixel of the picture: no blur.
+  await page.setViewport({ width: 1300, height: 1000 });
+  await sleep(300);
+  const shot = (await page.screenshot({ encoding: 'base64' }));
+  const blur = await page.evaluate(async (data) => {
+    const bitmap = await createImageBitmap(await (await fetch('data:image/png;base64,' + data)).blob());
+    const s = new OffscreenCanvas(bitmap.width, bitmap.height).getContext('2d');
+    s.drawImage(bitmap, 0, 0);
+    const c = document.getElementById('canvas');
+    const r = c.getBoundingClientRect();
+    const got = s.getImageData(r.left, r.top, r.width, r.height).data;
+    const want = c.getContext('2d').getImageData(0, 0, 640, 480).data;
+    let off = 0;
+    for (let y = 0; y < r.height; y++) {
+      for (let x = 0; x < r.width; x++) {
+        const i = (y * r.width + x) * 4;
+        const j = (Math.floor(y * 480 / r.height) * 640 + Math.floor(x * 640 / r.width)) * 4;
+        if (Math.abs(got[i] - want[j]) + Math.abs(got[i + 1] - want[j + 1]) + Math.abs(got[i + 2] - want[j + 2]) > 6) off++;
+      }
+    }
+    return off;
+  }, shot);
+  check('at 2x every screen pixel is its picture pixel (no blur)', blur === 0, `${blur} pixels differ`);
+  await page.close();
+}
+
+// Fullscreen: Escape reaches the game where the browser lets the page keep
+// it; the page's button, F11 and Alt+Enter switch.
+async function fullscreen(context, url) {
+  const page = await openGame(context, url);
+  const inFullscreen = () => page.evaluate(() => document.fullscreenElement !== null);
+  const locks = () => page.evaluate(() => window.testSeen.locks.join(', '));
+  const offered = await page.evaluate(() => !!(navigator.keyboard && navigator.keyboard.lock));
+  await page.click('#fullscreen');
+  await page.waitForFunction(() => document.fullscreenElement !== null, { timeout: 3000 }).catch(() => {});
+  check('the page\'s button enters fullscreen', await inFullscreen());
+  await sleep(300);
+  check('in fullscreen the page keeps the Escape key', !offered || await locks() === 'lock Escape', await locks());
+  check('in fullscreen the picture fills the screen', await page.evaluate(() =>
+    document.getElementById('canvas').getBoundingClientRect().height >= 0.9 * screen.height), '');
+  await clickAt(page, 472, 420);  // Start
+  await sleep(300);
+  await key(page, 'KeyQ');
+  await sleep(300);
+  await key(page, 'Escape');
+  await sleep(300);
+  check('in fullscreen Escape opens the game\'s menu', await state(page, 'Picture2.Visible') === '-1');
+  check('... and the page stays in fullscreen', await inFullscreen());
+  await key(page, 'F11');
+  await page.waitForFunction(() => document.fullscreenElement === null, { timeout: 3000 }).catch(() => {});
+  check('F11 leaves fullscreen and lets the key go', !await inFullscreen() &&
+    (!offered || await locks() === 'lock Escape, unlock'), await locks());
+  await key(page, 'F11');
+  await page.waitForFunction(() => document.fullscreenElement !== null, { timeout: 3000 }).catch(() => {});
+  check('F11 enters fullscreen again', await inFullscreen());
+  const leave = await page.evaluate(() => {
+    const r = document.getElementById('leave').getBoundingClientRect();
+    return { x: r.left + r.width / 2, y: r.top + r.height / 2, shown: r.width > 0 };
+  });
+  check('fullscreen has a button to leave it', leave.shown);
+  if (leave.shown) await page.mouse.click(leave.x, leave.y);
+  await page.waitForFunction(() => document.fullscreenElement === null, { timeout: 3000 }).catch(() => {});
+  check('the button leaves fullscreen', !await inFullscreen());
+  await page.keyboard.down('AltLeft');
+  await key(page, 'Enter');
+  await page.keyboard.up('AltLeft');
+  await page.waitForFunction(() => document.fullscreenElement !== null, { timeout: 3000 }).catch(() => {});
+  check('Alt+Enter enters fullscreen', await inFullscreen());
+  await page.close();
+}
+
+// A process that keeps one core busy while it lives.
+function busyProcess() {
+  return spawn(process.execPath, ['-e', 'for (;;) {}'], { stdio: 'ignore' });
+}
+
+// A ride on the straight road with rocks beside it, at a gear and a speed
+// setting, measured a few times: other programs can only slow the loop down,
+// so the best stretch is the loop's own. With `busy`, one process beside the
+// browser keeps a core busy meanwhile. Returns the measure, or null when the
+// gear was not reached.
+async function ride(context, url, { skillY, gear, setting, busy, viewport = RIDE_VIEWPORT }) {
+  const page = await openGame(context, `${url}?rocks-road&speed-setting=${setting}`, viewport);
   await clickAt(page, 356, 420);  // the skill list's arrow
   await sleep(200);
   await clickAt(page, 300, skillY);
   await sleep(200);
   await clickAt(page, 472, 420);  // Start
   await sleep(300);
-  await key(page, 'KeyQ');
-  await sleep(500);
-  const speed = Number(await state(page, 'speed'));
-  check(`gear ${gear} reached`, speed === 1 << gear, `speed ${speed}`);
-  // Other programs can only slow the loop down: the best of a few stretches
-  // is the loop's own pace.
-  let m = null;
-  for (let i = 0; i < 3 && !(m && m.steady && Math.abs(m.ratio - 1) <= 0.03 && m.presentsPerSecond >= 30); i++) {
-    const before = machineTicks();
-    const next = await measurePace(page, PACE_SECONDS);
-    next.others = othersCores(before, machineTicks());
-    if (!m || Math.abs(next.ratio - 1) < Math.abs(m.ratio - 1)) m = next;
+  for (let i = 0; i < 6; i++) {
+    const now = Number(await state(page, 'speed'));
+    if (now === 1 << gear) break;
+    await key(page, now < 1 << gear ? 'KeyQ' : 'KeyA');
+    await sleep(150);
   }
-  const cores = os.cpus().length;
-  figures.push(`gear ${gear}, speed setting 100: pace ${m.ratio.toFixed(4)} of the written, ` +
-    `${m.presentsPerSecond.toFixed(1)} presents a second of ${m.presentUs.toFixed(0)} us each, ` +
-    `${m.longTurnUs.toFixed(0)} us kept for the page's long turns ` +
-    `(other programs used ${m.others.toFixed(2)} of ${cores} cores)`);
-  // A machine whose other programs keep a core busy cannot give the page a
-  // 3 ms beat: the figure is then shown but not judged.
-  const judged = m.others < OTHERS_BUSY_CORES;
-  const note = judged ? '' : `, not judged: other programs used ${m.others.toFixed(2)} of ${cores} cores`;
-  check(`gear ${gear} keeps its pace over ${PACE_SECONDS} s`, m.steady &&
-    (!judged || (m.ratio >= 0.97 && m.ratio <= 1.03)), `${m.ratio.toFixed(4)}${note}`);
-  check(`gear ${gear} presents at least 30 times a second`, !judged || m.presentsPerSecond >= 30,
-    `${m.presentsPerSecond.toFixed(1)}${note}`);
+  await sleep(400);
+  const speed = Number(await state(page, 'speed'));
+  const factor = Number(await state(page, 'speedFactor'));
+  const reached = speed === 1 << gear && Math.abs(factor * 100 - setting) < 1e-6;
+  check(`gear ${gear} at speed setting ${setting} reached`, reached, `speed ${speed}, factor ${factor}`);
+  if (!reached) {
+    await page.close();
+    return null;
+  }
+  const spinner = busy ? busyProcess() : null;
+  let m = null;
+  try {
+    if (spinner) await sleep(300);
+    const good = (x) => x.steady && Math.abs(x.ratio - 1) <= 0.03 && x.shownPerSecond >= 50;
+    for (let i = 0; i < 3 && !(m && good(m)); i++) {
+      const before = machineTicks();
+      const load = os.loadavg()[0];
+      const next = await measurePace(page, PACE_SECONDS);
+      next.others = othersCores(before, machineTicks());
+      next.load = load;
+      if (!m || Math.abs(next.ratio - 1) + (next.shownPerSecond < 50) < Math.abs(m.ratio - 1) + (m.shownPerSecond < 50))
+        m = next;
+    }
+  } finally {
+    if (spinner) spinner.kill();
+  }
   await page.close();
+  const cores = os.cpus().length;
+  const smooth = viewport === SMOOTH_VIEWPORT ? ', page scaled smoothly' : '';
+  figures.push(`frame ${m.frameUs.toFixed(0)} us (gear ${gear}, speed setting ${setting})${busy ? ', one busy process' : ''}${smooth}: ` +
+    `pace ${m.ratio.toFixed(4)} of the written, ${m.presentsPerSecond.toFixed(1)} presents a second ` +
+    `(${m.shownPerSecond.toFixed(1)} new pictures seen in ${m.refreshesPerSecond.toFixed(1)} refreshes) ` +
+    `of ${m.presentUs.toFixed(0)} us each (steps ${m.steps} us, ${m.waitUs.toFixed(0)} us left for waiting a frame), ${m.longTurnUs.toFixed(0)} us kept for the page's long turns ` +
+    `(other programs used ${m.others.toFixed(2)} of ${cores} cores, load ${m.load.toFixed(2)})`);
+  return m;
+}
+
+// A machine whose other programs keep a core busy cannot give the page a
+// steady beat: the figure is then shown but not judged.
+function judged(m) {
+  return m.others < OTHERS_BUSY_CORES ? '' : `, not judged: other programs used ${m.others.toFixed(2)} cores`;
+}
+
+async function pace(context, url, skillY, gear, setting) {
+  const m = await ride(context, url, { skillY, gear, setting });
+  if (!m) return;
+  const note = judged(m);
+  check(`gear ${gear} at speed setting ${setting} keeps its pace over ${PACE_SECONDS} s`, m.steady &&
+    (note || (m.ratio >= 0.97 && m.ratio <= 1.03)), `${m.ratio.toFixed(4)}${note}`);
+  // Frames longer than 20 ms move the road fewer than 50 times a second.
+  const least = Math.min(50, Math.floor(0.9e6 / m.frameUs));
+  check(`gear ${gear} at speed setting ${setting} presents at least ${least} times a second`,
+    note || (m.presentsPerSecond >= least && m.shownPerSecond >= least),
+    `${m.presentsPerSecond.toFixed(1)} presents, ${m.shownPerSecond.toFixed(1)} new pictures seen${note}`);
+  check(`gear ${gear} at speed setting ${setting}: the picture never freezes`, m.shownPerSecond >= 10,
+    `${m.shownPerSecond.toFixed(1)} new pictures a second`);
+}
+
+// The fastest frames with a busy process beside the browser, or with the
+// page's smooth step to draw: the pace may give, the picture may not.
+async function paceLoaded(context, url, skillY, gear, setting, busy, viewport) {
+  const m = await ride(context, url, { skillY, gear, setting, busy, viewport });
+  if (!m) return;
+  const note = judged(m);
+  const beside = `${busy ? ' with a busy process' : ''}${viewport === SMOOTH_VIEWPORT ? ' scaled smoothly' : ''}`;
+  check(`gear ${gear} at speed setting ${setting}${beside} presents at least 50 times a second`,
+    note || (m.presentsPerSecond >= 50 && m.shownPerSecond >= 50),
+    `${m.presentsPerSecond.toFixed(1)} presents, ${m.shownPerSecond.toFixed(1)} new pictures seen${note}`);
 }
 
 async function main() {
@@ -361,6 +609,7 @@ async function main() {
   });
   ownRoots.add(String(browser.process().pid));
   try {
+    if (!process.env.TRAKMOR_WEB_RIDES_ONLY) {
     const isolated = await browser.createBrowserContext();
     const page = await introAndRide(isolated, url);
     check('the page is cross-origin isolated (fine clock)', await page.evaluate(() => crossOriginIsolated));
@@ -368,9 +617,25 @@ async function main() {
     await quitAndPlayAgain(page);
     await isolated.close();
 
+    const looks = await browser.createBrowserContext();
+    await scaling(looks, url, path.join(path.dirname(BUILD), 'screenshots'));
+    await fullscreen(looks, url);
+    await looks.close();
+    }
+
     const fresh = await browser.createBrowserContext();
-    await pace(fresh, url, 439, 1);  // Easy
-    await pace(fresh, url, 465, 4);  // Hard
+    await pace(fresh, url, 439, 1, 100);  // Easy: 25 ms frames
+    await pace(fresh, url, 465, 4, 100);  // Hard: 3125 us
+    await pace(fresh, url, 465, 4, 500);  // the fastest: 625 us
+    await paceLoaded(fresh, url, 465, 4, 500, true, RIDE_VIEWPORT);
+    await paceLoaded(fresh, url, 465, 4, 500, false, SMOOTH_VIEWPORT);
+    if (process.env.TRAKMOR_WEB_ALL_FRAMES) {
+      // Every frame length players meet, quiet and beside a busy process: figures only.
+      for (const [skillY, gear, setting] of [[465, 4, 200], [452, 3, 500], [465, 4, 400]]) {
+        for (const busy of [false, true]) await ride(fresh, url, { skillY, gear, setting, busy });
+      }
+      await ride(fresh, url, { skillY: 465, gear: 4, setting: 100, busy: true });
+    }
     await fresh.close();
     check('no error in the browser console', consoleErrors.length === 0, consoleErrors.slice(0, 5).join(' | '));
   } finally {

@@ -12,6 +12,8 @@
   t.presents = function () { return _trakmor_host_stat(0); };
   t.hostStats = function () {
     return { presents: _trakmor_host_stat(0), presentUs: _trakmor_host_stat(1), sleeps: _trakmor_host_stat(2),
-             marginUs: _trakmor_host_stat(3), longTurnUs: _trakmor_host_stat(4) };
+             marginUs: _trakmor_host_stat(3), longTurnUs: _trakmor_host_stat(4),
+             composeUs: _trakmor_host_stat(5), showUs: _trakmor_host_stat(6),
+             waits: _trakmor_host_stat(7), waitUs: _trakmor_host_stat(8) };
   };
 })(Module.trakmor);
