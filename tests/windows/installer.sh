@@ -43,7 +43,7 @@ cmp -s "$EXE_DIR/trakmor.exe" "$(dirname "$SETUP")/dist/windows/trakmor.exe" || 
 [ -d "$SETTINGS_DIR" ] || fail "no folder for the settings file"
 # The shortcut names the game and starts it in the settings folder.
 python3 "$(dirname "$0")/lnk_fields.py" "$LINK" >"$OUT/lnk.txt" || fail "the shortcut is no shell link"
-grep -qiE '^(target|icon)=.*\\Programs\\Trakmor\\trakmor\.exe$' "$OUT/lnk.txt" || fail "shortcut target: $(cat "$OUT/lnk.txt")"
+grep -qiE '^target=.*\\Programs\\Trakmor\\trakmor\.exe$' "$OUT/lnk.txt" || fail "shortcut target: $(cat "$OUT/lnk.txt")"
 grep -qiE '^workdir=.*\\AppData\\Local\\Trakmor$' "$OUT/lnk.txt" || fail "shortcut start-in: $(cat "$OUT/lnk.txt")"
 [ "$(reg_value DisplayName)" = "Trakmor" ] || fail "DisplayName: $(reg_value DisplayName)"
 [ "$(reg_value DisplayVersion)" = "$VERSION" ] || fail "DisplayVersion: $(reg_value DisplayVersion)"

@@ -29,7 +29,7 @@ def main(path):
     if flags & HAS_ID_LIST:
         at += 2 + struct.unpack_from("<H", data, at)[0]
     if flags & HAS_LINK_INFO:
-        size, header, info_flags, _, _, base = struct.unpack_from("<IIIIII", data, at)
+        size, header, info_flags, _, base = struct.unpack_from("<IIIII", data, at)
         if info_flags & 1:  # a volume and a local base path
             if header >= 0x24:
                 print("target=" + c_string(data, at + struct.unpack_from("<I", data, at + 0x1C)[0], True))
@@ -44,7 +44,7 @@ def main(path):
             n = count * 2 if wide else count
             text = data[at:at + n].decode("utf-16-le" if wide else "latin-1")
             at += n
-            print(f"{name}={text}")
+            print(f"{name}={text.rstrip(chr(0))}")  # Wine counts the terminating NUL
 
 
 if __name__ == "__main__":

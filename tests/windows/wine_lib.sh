@@ -21,11 +21,9 @@ start_wine_game() {  # start_wine_game EXE: in the current folder; waits for its
     sleep 1
 }
 
-at() { echo $(( WX + $1 )) $(( WY + $2 )); }                  # at X Y: the screen's point
-wpixel() { pixel "$1" $(( WX + $2 )) $(( WY + $3 )); }
-wexpect_pixel() { expect_pixel "$1" $(( WX + $2 )) $(( WY + $3 )) "$4" "${5:-0}"; }
 wclick() { xdotool mousemove $(( WX + $1 )) $(( WY + $2 )) click 1; }
 wkey() { xdotool key "$@"; }
+# Pixels are looked at with pixel and expect_pixel (tests/e2e/lib.sh) in these pictures.
 wshot() {  # wshot NAME: the game's 640x480 picture as $OUT/NAME.png
     import -window root -crop "640x480+$WX+$WY" +repage "$OUT/$1.png"
 }
