@@ -5,7 +5,8 @@
 # unless asked (/REMOVESETTINGS).
 SETUP=$1 OUT=$2 VERSION=$3
 mkdir -p "$OUT"
-source "$(dirname "$0")/wine_lib.sh"
+HERE=$(cd "$(dirname "$0")" && pwd)
+source "$HERE/wine_lib.sh"
 cd "$OUT"
 KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Trakmor'
 
@@ -42,7 +43,7 @@ cmp -s "$EXE_DIR/trakmor.exe" "$(dirname "$SETUP")/dist/windows/trakmor.exe" || 
 [ -f "$LINK" ] || fail "no Start menu shortcut"
 [ -d "$SETTINGS_DIR" ] || fail "no folder for the settings file"
 # The shortcut names the game and starts it in the settings folder.
-python3 "$(dirname "$0")/lnk_fields.py" "$LINK" >"$OUT/lnk.txt" || fail "the shortcut is no shell link"
+python3 "$HERE/lnk_fields.py" "$LINK" >"$OUT/lnk.txt" || fail "the shortcut is no shell link"
 grep -qiE '^target=.*\\Programs\\Trakmor\\trakmor\.exe$' "$OUT/lnk.txt" || fail "shortcut target: $(cat "$OUT/lnk.txt")"
 grep -qiE '^workdir=.*\\AppData\\Local\\Trakmor$' "$OUT/lnk.txt" || fail "shortcut start-in: $(cat "$OUT/lnk.txt")"
 [ "$(reg_value DisplayName)" = "Trakmor" ] || fail "DisplayName: $(reg_value DisplayName)"
