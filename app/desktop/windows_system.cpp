@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "app/desktop/desktop_system.h"
+#include "app/desktop/windows_keyboard.h"
 #include "platform/windows/timer_resolution.h"
 
 namespace desktop {
@@ -30,17 +31,19 @@ unsigned long DesktopSystem::Merged() const { return 0; }
 
 std::unique_ptr<FrameTarget> DesktopSystem::OwnTarget(SDL_Window*) { return nullptr; }
 
-sdl::RepeatTiming DesktopSystem::KeyRepeat(SDL_Window*) {
-    // The keyboard's settings in the control panel: a delay of 0..3 for
-    // 250..1000 ms, a speed of 0..31 for about 2.5..30 repeats a second.
-    int delay = 0;
-    DWORD speed = 0;
-    sdl::RepeatTiming timing;
-    if (SystemParametersInfoW(SPI_GETKEYBOARDDELAY, 0, &delay, 0) && delay >= 0 && delay <= 3)
-        timing.delayMs = 250.0 * (delay + 1);
-    if (SystemParametersInfoW(SPI_GETKEYBOARDSPEED, 0, &speed, 0) && speed <= 31)
-        timing.intervalMs = 1000.0 / (2.5 + speed * (30.0 - 2.5) / 31);
+sdl::RepeatTiming KeyboardRepeat(int delaySetting, unsigned speedSetting, sdl::RepeatTiming fallback) {
+    sdl::RepeatTiming timing = fallback;
+    if (delaySetting >= 0 && delaySetting <= 3) timing.delayMs = 250.0 * (delaySetting + 1);
+    if (speedSetting <= 31) timing.intervalMs = 1000.0 / (2.5 + speedSetting * (30.0 - 2.5) / 31);
     return timing;
+}
+
+sdl::RepeatTiming DesktopSystem::KeyRepeat(SDL_Window*) {
+    int delay = -1;
+    DWORD speed = 32;
+    if (!SystemParametersInfoW(SPI_GETKEYBOARDDELAY, 0, &delay, 0)) delay = -1;
+    if (!SystemParametersInfoW(SPI_GETKEYBOARDSPEED, 0, &speed, 0)) speed = 32;
+    return KeyboardRepeat(delay, speed);
 }
 
 bool DesktopSystem::HasWindowManager(SDL_Window*) { return true; }

@@ -12,7 +12,9 @@ wine_cleanup() {
 trap wine_cleanup EXIT
 
 start_wine_game() {  # start_wine_game EXE: in the current folder; waits for its window and its picture
-    SDL_AUDIODRIVER=dummy wine "$1" >"$OUT/game.log" 2>&1 &
+    # As players run it: SDL picks a Windows sound backend, and with no sound
+    # device (none here) the game plays silent.
+    env -u SDL_AUDIODRIVER wine "$1" >"$OUT/game.log" 2>&1 &
     GAME_PID=$!
     WINDOW=$(timeout 60 xdotool search --sync --onlyvisible --name '^Trakmor$' | head -n 1)
     [ -n "$WINDOW" ] || { echo "no game window" >&2; return 1; }
