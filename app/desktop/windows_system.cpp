@@ -1,8 +1,10 @@
-// The desktop on Windows. The window lives in SDL's own Win32 window: the
-// system destroys no window under a program, merges its own resize messages
-// and always has its window manager, so the game's thread shows the frames
-// through SDL's window surface. What Windows needs instead is a finer timer
-// tick for the game's whole life.
+// The desktop on Windows. The game's window is SDL's own Win32 window, and
+// what X11 needs of the desktop front end does not arise here: the system
+// lets only the thread that made a window destroy it, its window messages
+// come to SDL's window procedure rather than down a connection a resize can
+// flood, and a window manager always answers. SDL's window surface is the
+// one way to the screen, so frames are shown on the game's thread. What
+// Windows needs instead is a finer timer tick for the game's whole life.
 #include <windows.h>
 
 #include "app/desktop/desktop_system.h"
