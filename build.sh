@@ -4,6 +4,7 @@
 #   ./build.sh test    build and run every test
 #   ./build.sh package build the Debian package build-package/trakmor_<version>_amd64.deb
 #   ./build.sh web [PORT]  build the browser version and serve it on http://127.0.0.1:PORT/ (8000)
+#   ./build.sh windows build the Windows version: build-win/trakmor-<version>-win64.zip and -setup.exe
 set -euo pipefail
 cd "$(dirname "$0")"
 # Let a second checkout (or CI's fresh clone) reuse the compiler cache.
@@ -16,6 +17,9 @@ PACKAGES=(cmake make g++ pkg-config ccache libsdl2-dev libx11-dev libxcb-shm0-de
 # The browser tests' own browser; the browser build's toolchain is installed by
 # tools/web/build_deps.sh.
 WEB_TEST_PACKAGES=(chromium nodejs)
+
+# The Windows build's cross-compiler, Wine for its tests and NSIS for its installer.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 nsis zip)
 
 install_missing() {
     local missing=()
@@ -57,6 +61,20 @@ build_web() {
     cmake --build --preset web
 }
 
+# The Windows build in build-win/: SDL and its libraries built once for
+# Windows (cached outside this folder), the packing tool from build/.
+build_windows() {  # build_windows TARGET
+    install_missing "${WINDOWS_PACKAGES[@]}"
+    [ -f build/CMakeCache.txt ] || cmake --preset release >/dev/null
+    cmake --build --preset release --target trakmor-make-form-data >/dev/null
+    local prefix
+    prefix=$(tools/windows/build_deps.sh | tail -n 1)
+    if ! grep -qx "TRAKMOR_WIN_PREFIX:PATH=$prefix" build-win/CMakeCache.txt 2>/dev/null; then
+        TRAKMOR_WIN_PREFIX="$prefix" cmake --preset windows >/dev/null
+    fi
+    cmake --build --preset windows -j "$(nproc)" --target "$1"
+}
+
 case "${1:-}" in
 play)
     install_missing
@@ -86,6 +104,10 @@ test)
     build_web
     npm ci --prefix tests/web --no-audit --no-fund --loglevel=error >/dev/null
     ctest --preset web --timeout 600
+    # The Windows build: the unit tests and the replays as .exe files under
+    # Wine, the game and its installer end to end.
+    build_windows all
+    tools/windows/test.sh -j "$(nproc)"
     ;;
 package)
     install_missing
@@ -101,8 +123,12 @@ web)
     # The deploy folder: the page's files and their gzip copies, nothing else.
     exec python3 tools/web/serve.py build-web/site --port "$port"
     ;;
+windows)
+    build_windows trakmor_dist
+    ls -l build-win/trakmor-*-win64.zip build-win/trakmor-*-setup.exe
+    ;;
 *)
-    echo "usage: $0 play|test|package|web [PORT]" >&2
+    echo "usage: $0 play|test|package|web [PORT]|windows" >&2
     exit 2
     ;;
 esac

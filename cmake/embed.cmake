@@ -25,6 +25,17 @@ function(trakmor_embed target)
         "${sym}_end:\n"
         "    .byte 0\n"
         "    .size ${sym}_end, 1\n")
+    elseif(WIN32)
+      # COFF: a read-only data section.
+      string(APPEND content
+        "    .section .rdata$${sym},\"dr\"\n"
+        "    .balign 16\n"
+        "    .global ${sym}\n"
+        "    .global ${sym}_end\n"
+        "${sym}:\n"
+        "    .incbin \"${file}\"\n"
+        "${sym}_end:\n"
+        "    .byte 0\n")
     else()
       string(APPEND content
         "    .section .rodata.${sym},\"a\"\n"
@@ -38,7 +49,7 @@ function(trakmor_embed target)
     endif()
     list(APPEND deps ${file})
   endforeach()
-  if(NOT EMSCRIPTEN)
+  if(NOT EMSCRIPTEN AND NOT WIN32)  # an ELF note
     string(APPEND content "    .section .note.GNU-stack,\"\",@progbits\n")
   endif()
   file(WRITE "${asm}.in" "${content}")

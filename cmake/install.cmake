@@ -42,6 +42,11 @@ foreach(size ${TRAKMOR_ICON_SIZES})
   install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps COMPONENT game)
 endforeach()
 
+if(WIN32)
+  include(cmake/windows_package.cmake)  # the icon resource, the zip and the installer
+  return()
+endif()
+
 configure_file(dist/trakmor.desktop.in ${TRAKMOR_DIST_DIR}/${TRAKMOR_APP_ID}.desktop @ONLY)
 configure_file(dist/trakmor.metainfo.xml.in ${TRAKMOR_DIST_DIR}/${TRAKMOR_APP_ID}.metainfo.xml @ONLY)
 configure_file(dist/trakmor.6.in ${TRAKMOR_DIST_DIR}/trakmor.6 @ONLY)

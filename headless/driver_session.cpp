@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <limits>
@@ -118,12 +119,16 @@ std::string Escape(const std::string& text) {
 
 bool WriteWholeFile(const std::string& file, const std::vector<uint8_t>& bytes) {
     // Not blocking on a FIFO, and only into an ordinary file.
+#ifdef _WIN32
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_BINARY, 0644);
+#else
     const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0644);
+#endif
     if (fd < 0) return false;
     struct stat st {};
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     for (size_t done = 0; ok && done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        const auto n = ::write(fd, bytes.data() + done, std::min<size_t>(bytes.size() - done, 1u << 30));
         if (n < 0 && errno == EINTR) continue;
         ok = n > 0;
         if (ok) done += static_cast<size_t>(n);

@@ -8,7 +8,7 @@
 #include "game/form1.h"
 #include "platform/counter.h"
 #include "platform/fake_display_driver.h"
-#include "platform/posix/posix_file_store.h"
+#include "platform/native_file_store.h"
 #include "platform/random.h"
 #include "platform/wave_player.h"
 #include "ui/window.h"
@@ -65,7 +65,7 @@ public:
     SilentWavePlayer player;
     platform::MersenneRandom random;
     platform::Random* rng = &random;  // the source the window is built with
-    platform::PosixFileStore files;
+    platform::NativeFileStore files;
     std::unique_ptr<Form1> form;
     // The cues started, in order (the driver's record).
     std::vector<int> cues;

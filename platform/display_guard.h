@@ -12,7 +12,9 @@ namespace platform {
 // and SIGHUP only set QuitRequested(), for the main loop to quit the normal way;
 // a handler that was there before (SDL's, which posts SDL_QUIT) still runs, and
 // a quit signal that was being ignored (nohup) stays ignored. Installing again
-// only replaces `restore`.
+// only replaces `restore`. On Windows (display_guard_windows.cpp) the crashes
+// are an unhandled exception (the filter that was there before then runs) and
+// abort(), and Ctrl+C, Ctrl+Break and the console's close set QuitRequested().
 void InstallDisplayRestoreOnSignals(std::function<void()> restore);
 
 bool QuitRequested();

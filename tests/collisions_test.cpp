@@ -301,7 +301,7 @@ protected:
     headless::SilentWavePlayer player;
     PeekingPump pump;
     platform::MersenneRandom random;
-    platform::PosixFileStore files;
+    platform::NativeFileStore files;
     std::unique_ptr<game::Form1> form;
     game::Form1* f = nullptr;
     std::vector<int> cues;

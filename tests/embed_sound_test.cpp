@@ -7,6 +7,7 @@
 #include <functional>
 #include <fstream>
 #include <new>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -51,9 +52,9 @@ std::vector<uint8_t> Pattern(size_t n, uint8_t seed = 1) {
 class TempDir {
 public:
     TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "embed_sound_XXXXXX").string();
-        if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp");
-        path = tmpl;
+        std::random_device rd;
+        path = fs::temp_directory_path() / ("embed_sound_" + std::to_string(rd()) + std::to_string(rd()));
+        if (!fs::create_directory(path)) throw std::runtime_error("no fresh folder");
     }
     ~TempDir() {
         std::error_code ec;

@@ -439,7 +439,7 @@ TEST(KeysInsideTheRoadCue, PenaltyUsesTheSkillBeforeAndTheDamageAfterTheCue) {
     headless::SilentWavePlayer player;
     PeekingPump pump;
     platform::MersenneRandom random;
-    platform::PosixFileStore files;
+    platform::NativeFileStore files;
     game::Form1 f(game::Services{window, counter, display, player, pump, random, files, dir.path() / "Trakmor_B.spd"});
     f.Form_Load();
     ASSERT_TRUE(window.ClickElement(f.Command1));

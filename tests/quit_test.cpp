@@ -125,7 +125,7 @@ protected:
     platform::FakeDisplayDriver display;
     headless::SilentWavePlayer player;
     testing_support::ScriptedRandom straight;
-    platform::PosixFileStore files;
+    platform::NativeFileStore files;
     std::unique_ptr<game::Form1> form;
     bool ranAfterQuit = false;
     double releasedAtUs = -1;

@@ -1,5 +1,5 @@
 #pragma once
-#include <cstdlib>
+#include "posix_env.h"
 #include <optional>
 #include <string>
 

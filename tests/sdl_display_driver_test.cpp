@@ -13,6 +13,7 @@
 #include "platform/event_pump.h"
 #include "platform/screen_module.h"
 #include "platform/sdl/sdl_ptrs.h"
+#include "posix_env.h"
 
 namespace platform {
 namespace {

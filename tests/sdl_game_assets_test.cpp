@@ -10,6 +10,7 @@
 
 #include "game_fixture.h"
 #include "platform/sdl/sdl_wave_player.h"
+#include "posix_env.h"
 
 using testing_support::GameTest;
 

@@ -1,4 +1,5 @@
 #include "app/sdl/sdl_input.h"
+#include "posix_env.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,9 @@
 #include "app/desktop/sdl_presenter.h"
 
 #include <SDL.h>
+#ifdef __linux__
 #include <dirent.h>
+#endif
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -17,6 +19,7 @@
 
 namespace {
 
+#ifdef __linux__
 // Scheduling policies of this process's threads, from the 41st field of
 // /proc/self/task/*/stat.
 std::vector<int> ThreadPolicies() {
@@ -39,6 +42,7 @@ std::vector<int> ThreadPolicies() {
     closedir(dir);
     return policies;
 }
+#endif
 
 // A window in memory: the size the test gives it, and what each present did.
 class FakeTarget final : public desktop::FrameTarget {
@@ -109,9 +113,11 @@ uint32_t PixelAt(SDL_Surface* s, int x, int y) {
 }
 
 TEST(SdlPresenterTest, ItsThreadShowsFramesAndNeverPreemptsTheGame) {
+#ifdef __linux__
     const std::vector<int> before = ThreadPolicies();
     int batchBefore = 0;
     for (int p : before) batchBefore += p == SCHED_BATCH;
+#endif
     auto owned = std::make_unique<FakeTarget>(640, 480);
     FakeTarget& target = *owned;
     desktop::SdlPresenter presenter(std::move(owned), true);
@@ -120,10 +126,12 @@ TEST(SdlPresenterTest, ItsThreadShowsFramesAndNeverPreemptsTheGame) {
     EXPECT_EQ(PixelAt(target.Picture(), 0, 0), 0x123456u);
     ASSERT_EQ(target.Log().size(), 1u);
     EXPECT_NE(target.Log()[0].thread, std::this_thread::get_id());
+#ifdef __linux__
     int batch = 0;
     for (int p : ThreadPolicies()) batch += p == SCHED_BATCH;
     EXPECT_EQ(batch, batchBefore + 1);  // the presenter's, and only that one
     EXPECT_NE(sched_getscheduler(0), SCHED_BATCH);
+#endif
 }
 
 TEST(SdlPresenterTest, WithoutAThreadShowsEachFrameAsItIsHandedOver) {

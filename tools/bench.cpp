@@ -7,11 +7,6 @@
 //
 //   trakmor-bench [seconds] [--load N] [--window 1,2,3,4[,fs]]
 #include <SDL.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -29,56 +24,18 @@
 #include "game/form1.h"
 #include "headless/headless.h"
 #include "platform/fake_display_driver.h"
-#include "platform/posix/posix_file_store.h"
+#include "platform/native_file_store.h"
 #include "platform/sdl/sdl_counter.h"
 #include "platform/sdl/sdl_wave_player.h"
+#include "tools/bench_system.h"
 
 namespace {
-
-double CpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);  // every thread of the process
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
 
 double WallSeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 double WallUs() { return WallSeconds() * 1e6; }
-
-std::string LoadAverage() {
-    char buf[64] = {};
-    if (FILE* f = std::fopen("/proc/loadavg", "r")) {
-        if (!std::fgets(buf, sizeof buf, f)) buf[0] = 0;
-        std::fclose(f);
-    }
-    std::string s(buf);
-    const size_t cut = s.find(' ', s.find(' ', s.find(' ') + 1) + 1);
-    return s.substr(0, cut);
-}
-
-// Competing work: processes that only spin, started before SDL so that they
-// share nothing with the game but the processors.
-std::vector<pid_t> StartLoad(int n) {
-    std::vector<pid_t> pids;
-    for (int i = 0; i < n; ++i) {
-        const pid_t pid = fork();
-        if (pid == 0) {
-            prctl(PR_SET_PDEATHSIG, SIGKILL);
-            volatile unsigned long spin = 0;
-            for (;;) spin = spin + 1;
-        }
-        if (pid > 0) pids.push_back(pid);
-    }
-    return pids;
-}
-
-void StopLoad(const std::vector<pid_t>& pids) {
-    for (const pid_t pid : pids) kill(pid, SIGKILL);
-    for (const pid_t pid : pids) waitpid(pid, nullptr, 0);
-}
 
 // A straight road without scenery or obstacles: the pace is then the loop's alone.
 class QuietRoad final : public platform::Random {
@@ -189,10 +146,10 @@ Run Ride(game::Form1& f, BenchPump& pump, int gear, int setting, bool busy, doub
     run.costs.reserve(2000);
     pump.host.LogPresentCosts(&run.costs);
     const desktop::SdlHost::Stats before = pump.host.GetStats();
-    const double wall0 = WallSeconds(), cpu0 = CpuSeconds();
+    const double wall0 = WallSeconds(), cpu0 = bench::CpuSeconds();
     pump.endAt = wall0 + seconds;
     f.Timer2_timer();
-    const double wall = WallSeconds() - wall0, cpu = CpuSeconds() - cpu0;
+    const double wall = WallSeconds() - wall0, cpu = bench::CpuSeconds() - cpu0;
     pump.host.LogPresentCosts(nullptr);
     const double tops = f.Picturex[0]->Top() + f.Picturex[1]->Top();
     const double scrolled = (tops - topsBefore + 960.0 * static_cast<double>(f.roadScore - scoreBefore)) / 2;
@@ -308,6 +265,7 @@ std::vector<float> WakeLateness(double us, int n) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], bench::kSpin) == 0) bench::Spin();
     double seconds = 2.5;
     int load = 0;
     std::vector<std::string> scales;
@@ -318,19 +276,18 @@ int main(int argc, char** argv) {
         else seconds = std::atof(argv[i]);
     }
     const bool windowed = !scales.empty();
-    if (windowed && !std::getenv("DISPLAY")) {
+    if (windowed && !bench::HasDisplay()) {
         std::fprintf(stderr, "trakmor-bench: --window needs an X display (DISPLAY)\n");
         return 1;
     }
-    if (!windowed) setenv("SDL_VIDEODRIVER", "dummy", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    std::printf("machine loadavg=%s load=%d\n", LoadAverage().c_str(), load);
-    const std::vector<pid_t> loadPids = StartLoad(load);
+    if (!windowed) bench::SetDefault("SDL_VIDEODRIVER", "dummy");
+    bench::SetDefault("SDL_AUDIODRIVER", "dummy");
+    std::printf("machine loadavg=%s load=%d\n", bench::LoadAverage().c_str(), load);
+    bench::Load loadProcesses(load);
 
     desktop::SdlHost host;
     if (!host.Open("Trakmor bench")) {
         std::fprintf(stderr, "trakmor-bench: %s\n", host.Error().c_str());
-        StopLoad(loadPids);
         return 1;
     }
     platform::SdlCounter counter;
@@ -339,7 +296,7 @@ int main(int argc, char** argv) {
     QuietRoad road;
     ui::Window window;
     BenchPump pump(host);
-    platform::PosixFileStore files;
+    platform::NativeFileStore files;
     game::Form1 f(game::Services{window, counter, display, player, pump, road, files, "/nonexistent/Trakmor_B.spd"});
     host.Attach(window, [] {});
     f.Form_Load();
@@ -477,13 +434,13 @@ int main(int argc, char** argv) {
         asm volatile("" : : "r"(dst.data()) : "memory");
     }
     const double memcpyUs = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count() / reps;
-    StopLoad(loadPids);
+    loadProcesses.Stop();
     const desktop::SdlHost::Stats stats = host.GetStats();
     const double presentUs = stats.handOvers ? stats.presentUs / static_cast<double>(stats.handOvers) : 0;
     std::printf("\nDrawSprites %.1f us, two memcpy %.1f us, present %.1f us on the game's thread (%llu presents)\n",
                 drawUs, memcpyUs, presentUs, static_cast<unsigned long long>(stats.presents));
     for (const auto& l : lines) std::printf("%s\n", l.c_str());
     std::printf("draw drawsprites_us=%.1f memcpy_us=%.1f present_us=%.1f\n", drawUs, memcpyUs, presentUs);
-    std::printf("machine loadavg=%s\n", LoadAverage().c_str());
+    std::printf("machine loadavg=%s\n", bench::LoadAverage().c_str());
     return 0;
 }

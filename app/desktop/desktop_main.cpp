@@ -6,15 +6,21 @@
 #include "app/command_line.h"
 #include "app/sdl/run_game.h"
 #include "platform/display_guard.h"
-#include "platform/posix/posix_file_store.h"
+#include "platform/native_file_store.h"
 #include "platform/random.h"
 #include "platform/sdl/sdl_counter.h"
 #include "platform/sdl/sdl_display_driver.h"
 #include "platform/sdl/sdl_wave_player.h"
+#ifdef _WIN32
+#include "app/desktop/windows_console.h"
+#endif
 
 namespace desktop {
 
 int Main(int argc, char** argv, const Additions& additions) {
+#ifdef _WIN32
+    UseParentConsole();
+#endif
     if (auto status = app::HandleCommandLine(argc, argv, std::cout, std::cerr)) return *status;
     SdlHost host;
     if (!host.Open("Trakmor")) {
@@ -26,7 +32,7 @@ int Main(int argc, char** argv, const Additions& additions) {
     display.SetWindow(host.Window());
     platform::SdlWavePlayer player;
     platform::MersenneRandom mersenne;
-    platform::PosixFileStore files;
+    platform::NativeFileStore files;
     sdl::GameSteps steps;
     steps.wired = [&](game::Form1& form) {
         if (form.window.Icon) host.SetIcon(*form.window.Icon);

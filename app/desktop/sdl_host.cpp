@@ -1,18 +1,14 @@
 #include "app/desktop/sdl_host.h"
 
-#include <sys/prctl.h>
-
 #include <algorithm>
 #include <cmath>
-#include <ctime>
+#include <chrono>
+#include <thread>
 
-#include "app/desktop/display_watchdog.h"
 #include "app/desktop/frame_scale.h"
 #include "app/desktop/sdl_presenter.h"
 #include "app/desktop/sdl_window_target.h"
 #include "app/desktop/window_placement.h"
-#include "app/desktop/x11_desktop.h"
-#include "app/desktop/x11_frame_target.h"
 #include "app/sdl/fullscreen_keys.h"
 #include "platform/display_guard.h"
 
@@ -23,35 +19,34 @@ SdlHost::SdlHost() {
     // cheaper per present on software-rendered desktops.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
-    // Short sleeps then wake within tens of microseconds instead of about 75,
-    // so the polled end of each frame can be that much shorter.
-    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     input_.ToggleFullscreen = [this] { ToggleFullscreen(); };
 }
 
 SdlHost::~SdlHost() {
     StopPresenting();
-    resizes_.Stop();
-    if (watch_.Gone()) {
+    system_.StopHolding();
+    if (system_.Gone()) {
         // SDL closes its second display connection with Xlib's fatal handler
         // back in place, and that connection still holds the errors of its
         // wake-ups sent to the vanished window: leave both to the exit.
-        watch_.Stop();
+        system_.Stop();
         static_cast<void>(window_.release());
         LeaveVideoUp();
         return;
     }
     // Before SDL's video goes down.
     window_.reset();
-    watch_.Stop();
+    system_.Stop();
 }
 
 bool SdlHost::Open(const std::string& title) {
     const char* display = SDL_getenv("DISPLAY");
     const std::string server = display && *display ? std::string("the display server at ") + display
                                                    : std::string("the display server");
-    DisplayWatchdog watchdog(kDisplayAnswerLimit, "no display available (" + server + " does not answer)");
-    if (!StartVideo("no display available")) return false;
+    {
+        const auto guard = system_.GuardStart("no display available (" + server + " does not answer)");
+        if (!StartVideo("no display available")) return false;
+    }
     // SDL falls back to drivers that show nothing; unless asked for by name,
     // they mean there is no display to play on.
     const char* asked = SDL_getenv("SDL_VIDEODRIVER");
@@ -67,9 +62,8 @@ bool SdlHost::Open(const std::string& title) {
     if (!OpenWindow(title, place.x, place.y, place.w, place.h, SDL_WINDOW_RESIZABLE, "cannot open the game window"))
         return false;
     SDL_SetWindowMinimumSize(window_.get(), ui::kScreenWidth, ui::kScreenHeight);
-    input_.Open(window_.get(), X11KeyRepeat(window_.get()));
-    watch_.Start(window_.get());
-    resizes_.Start(window_.get());
+    input_.Open(window_.get(), system_.KeyRepeat(window_.get()));
+    system_.Start(window_.get());
     return true;
 }
 
@@ -96,7 +90,7 @@ void SdlHost::ToggleFullscreen() {
     if (!window_) return;
     const std::optional<Uint32> flags = sdl::ToggledFullscreen(SDL_GetWindowFlags(window_.get()));
     if (!flags) return;  // the game's own display mode stays as it is
-    if (beforeFullscreen_ || !X11HasWindowManager(window_.get())) {
+    if (beforeFullscreen_ || !system_.HasWindowManager(window_.get())) {
         // SDL asks the window manager for fullscreen; with none there, nobody
         // would answer, and SDL would take the window for as large as the screen.
         if (beforeFullscreen_) {
@@ -122,8 +116,8 @@ void SdlHost::ToggleFullscreen() {
 
 void SdlHost::BeforeEvents() {
     // A window destroyed under the game is closed for it.
-    if (platform::QuitRequested() || watch_.Gone()) RequestClose();
-    resizes_.Release();
+    if (platform::QuitRequested() || system_.Gone()) RequestClose();
+    system_.BeforeEvents();
 }
 
 void SdlHost::Dispatch(const SDL_Event& e) {
@@ -134,8 +128,8 @@ void SdlHost::Dispatch(const SDL_Event& e) {
         refreshStale_ = true;
     if (!ui_) return;
     if (e.type == SDL_SYSWMEVENT) {
-        watch_.Notice(e);
-        if (watch_.Gone()) RequestClose();
+        system_.Notice(e);
+        if (system_.Gone()) RequestClose();
         return;
     }
     if (e.type == SDL_WINDOWEVENT &&
@@ -154,12 +148,12 @@ std::optional<sdl::PicturePoint> SdlHost::ToPicture(int x, int y) const {
 }
 
 void SdlHost::Present() {
-    if (!window_ || !ui_ || watch_.Gone()) return;
+    if (!window_ || !ui_ || system_.Gone()) return;
     const double start = NowUs();
     if (!presenter_) {
         // Off the game's thread only where the window can be reached without SDL.
-        if (std::unique_ptr<X11FrameTarget> x11 = X11FrameTarget::Open(window_.get()))
-            presenter_ = std::make_unique<SdlPresenter>(std::move(x11), true);
+        if (std::unique_ptr<FrameTarget> own = system_.OwnTarget(window_.get()))
+            presenter_ = std::make_unique<SdlPresenter>(std::move(own), true);
         else
             presenter_ = std::make_unique<SdlPresenter>(std::make_unique<SdlWindowTarget>(window_.get()), false);
     }
@@ -185,7 +179,7 @@ void SdlHost::StopPresenting() { presenter_.reset(); }
 SdlHost::Stats SdlHost::GetStats() const {
     Stats s = stats_;
     s.pollUs = margin_.PollUs();
-    s.resizesMerged = resizes_.Merged();
+    s.resizesMerged = system_.Merged();
     if (presenter_) {
         s.presents = presenter_->Presents();
         s.presenterUs = presenter_->BusyUs();
@@ -196,8 +190,7 @@ SdlHost::Stats SdlHost::GetStats() const {
 
 void SdlHost::Sleep(double us) {
     const double start = NowUs();
-    timespec ts{0, static_cast<long>(us * 1000)};
-    nanosleep(&ts, nullptr);
+    std::this_thread::sleep_for(std::chrono::nanoseconds(static_cast<long long>(us * 1000)));
     margin_.Overslept(NowUs() - start - us);
     stats_.sleeps += 1;
 }
@@ -239,7 +232,7 @@ void SdlHost::WaitForEvent(int ms) {
     // The event that ends the wait is taken at once. Waited for without one,
     // SDL 2.26 leaves its end-of-poll mark ahead of it, and the next poll would
     // stop there and leave the event for the wait after, a sleep away.
-    resizes_.Release();
+    system_.BeforeEvents();
     SDL_Event e;
     if (SDL_WaitEventTimeout(&e, ms)) Dispatch(e);
 }

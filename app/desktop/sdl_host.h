@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/desktop/x11_resize_coalescer.h"
-#include "app/desktop/x11_window_watch.h"
+#include "app/desktop/desktop_system.h"
 #include "app/sdl/pacing.h"
 #include "app/sdl/sdl_host_base.h"
 #include "ui/picture.h"
@@ -77,8 +76,7 @@ private:
     // Without a window manager fullscreen is the window laid over the whole
     // screen by hand; where it was before.
     std::optional<SDL_Rect> beforeFullscreen_;
-    X11WindowWatch watch_;
-    X11ResizeCoalescer resizes_;
+    DesktopSystem system_;
     Stats stats_;
 };
 

@@ -60,8 +60,10 @@ void SdlPresenter::Run() {
     // Woken by the game's thread mid-frame, this thread would otherwise take
     // the game's processor from it for a millisecond or two and end its frame
     // late. A batch thread still gets its fair share, but never preempts.
+#ifdef SCHED_BATCH  // Linux's
     sched_param batch{};
     pthread_setschedparam(pthread_self(), SCHED_BATCH, &batch);
+#endif
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         wake_.wait(lock, [this] { return fresh_ || stop_; });
