@@ -183,9 +183,12 @@ TEST(TurnRoomTest, ThePageGetsATurnAtLeastEveryHold) {
     // Frames too short for a long turn: held back until the hold is up, then
     // the whole remaining wait may go to the page.
     EXPECT_LE(t.RoomUs(TurnRoom::kMaxHoldUs - 1, 600), 0);
+    EXPECT_FALSE(t.Overdue(TurnRoom::kMaxHoldUs - 1));
     EXPECT_EQ(t.RoomUs(TurnRoom::kMaxHoldUs, 600), 600);
+    EXPECT_TRUE(t.Overdue(TurnRoom::kMaxHoldUs));
     t.Turned(TurnRoom::kMaxHoldUs + 50, 20);
     EXPECT_LE(t.RoomUs(TurnRoom::kMaxHoldUs + 100, 600), 0);
+    EXPECT_FALSE(t.Overdue(TurnRoom::kMaxHoldUs + 100)) << "a turn resets it";
 }
 
 TEST(TurnRoomTest, FollowsThePageWhenItsLongTurnsShrink) {

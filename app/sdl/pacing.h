@@ -88,6 +88,8 @@ public:
     // How much of the `remainingUs` left of a frame's wait at `nowUs` may be
     // given to the page: never more than `remainingUs`.
     double RoomUs(double nowUs, double remainingUs) const;
+    // The page has been held back for kMaxHoldUs: its next turn is due.
+    bool Overdue(double nowUs) const { return nowUs - lastTurnUs_ >= kMaxHoldUs; }
     double LongTurnUs() const { return longTurn_.Us(); }
 
 private:

@@ -111,7 +111,8 @@ void WebHost::Sleep(double us) {
 
 void WebHost::Yield(double remainingUs) {
     const double entry = NowUs();
-    if (remainingUs > lastRemainingUs_) {
+    const bool waitBegins = remainingUs > lastRemainingUs_;
+    if (waitBegins) {
         // A wait's first call: what a frame leaves for presenting.
         stats_.waits += 1;
         stats_.waitUs += remainingUs;
@@ -122,7 +123,11 @@ void WebHost::Yield(double remainingUs) {
     double now = NowUs();
     // What of a present fits before the polled end of the wait is taken now,
     // the rest in the waits that follow; outside a frame's wait all of it.
-    Present(remainingUs <= 0 ? 0 : std::max(1.0, remainingUs - (now - entry) - margin_.PollUs()));
+    // But a page held back for long gets its turn at the start of a wait,
+    // with all of the wait's room: a turn that renders takes longer still.
+    const bool overdue = remainingUs > 0 && !present_.Showing() && turns_.Overdue(now);
+    if (!(overdue && waitBegins))
+        Present(remainingUs <= 0 ? 0 : std::max(1.0, remainingUs - (now - entry) - margin_.PollUs()));
     now = NowUs();
     const double remaining = remainingUs - (now - entry);
     if (remainingUs <= 0) {
@@ -134,7 +139,7 @@ void WebHost::Yield(double remainingUs) {
     // waits for the rest, which the next steps of this wait bring.
     if (present_.Showing()) return;
     // The last stretch, kept for a long turn of the page, is polled.
-    const double room = turns_.RoomUs(now, remaining);
+    const double room = overdue && !waitBegins ? 0 : turns_.RoomUs(now, remaining);
     const sdl::WaitStep step = sdl::PlanWait(room, nextTimer, -1, margin_.PollUs());
     if (step.kind != sdl::WaitStep::Kind::Poll) Sleep(step.us);  // input ends it early
 }
