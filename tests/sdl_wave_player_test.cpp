@@ -254,10 +254,23 @@ TEST_F(SdlWavePlayerTest, WhereTheSystemNamesNoDeviceFormatTheCuesOwnIsOpenedWit
     EXPECT_EQ(player.DeviceFormat().freq, 11025);
     EXPECT_EQ(player.DeviceFormat().format, AUDIO_U8);
     EXPECT_EQ(player.DeviceFormat().channels, 1);
-    // A power of two of frames, the first to last 5 ms.
-    EXPECT_EQ(player.DeviceFormat().samples, 64);
-    EXPECT_GT(player.BufferMs(), 5.0);
-    EXPECT_LT(player.BufferMs(), 10.0);
+    EXPECT_EQ(player.DeviceFormat().samples, SdlWavePlayer::CueBufferFrames(11025));
+    EXPECT_GE(player.BufferMs(), 10.0);
+    EXPECT_LT(player.BufferMs(), 15.0);
+}
+
+TEST(CueBufferFramesTest, TheShortestPowerOfTwoThatLastsTenMilliseconds) {
+    // Long enough not to run dry beside a busy process, short enough that a
+    // cue is handed over within 15 ms at 44.1 and 48 kHz.
+    for (const int rate : {8000, 11025, 22050, 32000, 44100, 48000, 96000, 192000}) {
+        const unsigned frames = SdlWavePlayer::CueBufferFrames(rate);
+        EXPECT_EQ(frames & (frames - 1), 0u) << rate;
+        EXPECT_GE(frames * 1000.0 / rate, 10.0) << rate;
+        EXPECT_LT(frames / 2 * 1000.0 / rate, 10.0) << rate;
+        if (rate == 44100 || rate == 48000) {
+            EXPECT_LT(frames * 1000.0 / rate, 15.0) << rate;
+        }
+    }
 }
 
 TEST_F(SdlWavePlayerTest, EachCueStartedIsTimedOnceWhenItsFirstSamplesAreTaken) {

@@ -15,16 +15,17 @@ constexpr size_t kCacheLimit = 64;
 constexpr Uint64 kWaitMarginMs = 2000;
 constexpr int kCueRate = 11025;  // the cues' own rate
 
-// The power of two of sample frames that lasts about 5 ms.
-uint16_t ShortBuffer(int rate) {
-    uint16_t frames = 16;
-    while (frames < 4096 && frames * 1000 < rate * 5) frames = static_cast<uint16_t>(frames * 2);
-    return frames;
-}
-
 Uint64 Ticks() { return SDL_GetPerformanceCounter(); }
 
 } // namespace
+
+// 5 ms buffers ran dry a few times a minute beside one busy process on two
+// cores; 10 ms far more rarely, and a cue still reaches the device within 15 ms.
+uint16_t SdlWavePlayer::CueBufferFrames(int rate) {
+    uint16_t frames = 16;
+    while (frames < 4096 && frames * 1000 < rate * 10) frames = static_cast<uint16_t>(frames * 2);
+    return frames;
+}
 
 SdlWavePlayer::SdlWavePlayer() : SdlWavePlayer(Options{}) {}
 
@@ -52,7 +53,7 @@ SdlWavePlayer::SdlWavePlayer(const Options& options) {
     }
     if (wanted.format == 0) wanted.format = AUDIO_U8;
     if (wanted.channels == 0) wanted.channels = 1;
-    wanted.samples = options.samples ? options.samples : ShortBuffer(wanted.freq);
+    wanted.samples = options.samples ? options.samples : CueBufferFrames(wanted.freq);
     wanted.callback = &SdlWavePlayer::Callback;
     wanted.userdata = this;
     device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained_, options.allowedChanges);

@@ -19,7 +19,7 @@ class SdlWavePlayer : public WavePlayer {
 public:
     // Zeros mean: the default device's own rate and channels, 16-bit, where
     // SDL can tell them, else the cues' own format (8-bit mono at 11025 Hz);
-    // a buffer of about 5 ms at that rate. A cue's first sample then goes to
+    // a buffer of about 10 ms at that rate. A cue's first sample then goes to
     // the device at most one short buffer after it was asked for.
     struct Options {
         int frequency = 0;
@@ -56,6 +56,8 @@ public:
     Timing TakeTiming();
     // The device's buffer, in milliseconds.
     double BufferMs() const;
+    // The power of two of sample frames that lasts at least 10 ms at the rate.
+    static uint16_t CueBufferFrames(int rate);
 
 private:
     struct Sound {
