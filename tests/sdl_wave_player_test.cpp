@@ -8,6 +8,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -290,6 +291,23 @@ TEST_F(SdlWavePlayerTest, EachCueStartedIsTimedOnceWhenItsFirstSamplesAreTaken) 
     WaitForBuffers(player, 2);
     EXPECT_TRUE(player.TakeTiming().latencyMs.empty());
 }
+
+#ifdef __linux__
+// Where a thread of ours may be realtime, the one filling the device is, and
+// only when asked; the game's own thread never is.
+TEST_F(SdlWavePlayerTest, TheDeviceIsFilledFromARealtimeThreadWhereTheSystemAllowsIt) {
+    bool allowed = false;
+    std::thread([&] { allowed = platform::RaiseSoundThread().realtime; }).join();
+    for (const bool asked : {true, false}) {
+        SdlWavePlayer::Options o = U8Device();
+        o.realtimeThread = asked;
+        SdlWavePlayer player(o);
+        WaitForBuffers(player, 2);
+        EXPECT_EQ(player.SoundThread().realtime, asked && allowed) << "asked " << asked;
+        EXPECT_FALSE(platform::CurrentThreadScheduling().realtime);
+    }
+}
+#endif
 
 TEST_F(SdlWavePlayerTest, UnreadableImageIsRefused) {
     const std::vector<uint8_t> garbage = {'R', 'I', 'F', 'F', 1, 2, 3};

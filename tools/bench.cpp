@@ -393,6 +393,7 @@ int main(int argc, char** argv) {
     before.channels = 1;
     before.samples = 512;
     before.allowedChanges = 0;
+    before.realtimeThread = false;
     for (const auto& [device, options] : {std::pair{"own", platform::SdlWavePlayer::Options{}}, std::pair{"11025/512", before}}) {
         platform::SdlWavePlayer sound(options);
         if (sound.HasDevice()) {
@@ -408,11 +409,12 @@ int main(int argc, char** argv) {
             const char* driver = SDL_GetCurrentAudioDriver();
             std::snprintf(line, sizeof line,
                           "cue device=%s load=%d latency_ms=%.1f/%.1f max_ms=%.1f underruns=%llu n=%zu buffers=%llu "
-                          "buffer_ms=%.1f rate=%d driver=%s",
+                          "buffer_ms=%.1f rate=%d driver=%s thread=%s%d",
                           device, load, Percentile(t.latencyMs, 0.5), Percentile(t.latencyMs, 0.99),
                           Percentile(t.latencyMs, 1.0), static_cast<unsigned long long>(t.late), t.latencyMs.size(),
                           static_cast<unsigned long long>(t.buffers), sound.BufferMs(), sound.DeviceFormat().freq,
-                          driver ? driver : "none");
+                          driver ? driver : "none", sound.SoundThread().realtime ? "rt" : "nice",
+                          sound.SoundThread().level);
             lines.push_back(line);
         } else {
             lines.push_back(std::string("cue device=") + device + " no audio device");

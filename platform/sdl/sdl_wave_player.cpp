@@ -54,6 +54,10 @@ SdlWavePlayer::SdlWavePlayer(const Options& options) {
     if (wanted.format == 0) wanted.format = AUDIO_U8;
     if (wanted.channels == 0) wanted.channels = 1;
     wanted.samples = options.samples ? options.samples : CueBufferFrames(wanted.freq);
+    // SDL asks the system's realtime service (RealtimeKit, where there is one)
+    // to make its thread realtime; the callback's first buffer tries directly.
+    raiseThread_ = options.realtimeThread;
+    SDL_SetHint(SDL_HINT_THREAD_FORCE_REALTIME_TIME_CRITICAL, raiseThread_ ? "1" : "0");
     wanted.callback = &SdlWavePlayer::Callback;
     wanted.userdata = this;
     device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained_, options.allowedChanges);
@@ -200,8 +204,16 @@ SdlWavePlayer::Timing SdlWavePlayer::TakeTiming() {
     return taken;
 }
 
+ThreadScheduling SdlWavePlayer::SoundThread() const {
+    if (device_ == 0) return {};
+    SDL_LockAudioDevice(device_);
+    const ThreadScheduling s = thread_;
+    SDL_UnlockAudioDevice(device_);
+    return s;
+}
+
 void SdlWavePlayer::Fill(Uint8* stream, int len) {
-    ++callbacks_;
+    if (callbacks_++ == 0) thread_ = raiseThread_ ? RaiseSoundThread() : CurrentThreadScheduling();
     if (measuring_) {
         const Uint64 now = Ticks();
         const double perMs = static_cast<double>(SDL_GetPerformanceFrequency()) / 1000;

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/sdl/sound_thread.h"
 #include "platform/wave_player.h"
 
 namespace platform {
@@ -27,6 +28,8 @@ public:
         uint8_t channels = 0;
         uint16_t samples = 0;  // device buffer in sample frames
         int allowedChanges = SDL_AUDIO_ALLOW_ANY_CHANGE;
+        // The device's thread realtime where the system allows it (RaiseSoundThread).
+        bool realtimeThread = true;
     };
     // When each cue's first samples were taken, for the benchmark: from the
     // request to the device buffer that took them, and the device buffers
@@ -56,6 +59,8 @@ public:
     Timing TakeTiming();
     // The device's buffer, in milliseconds.
     double BufferMs() const;
+    // How the thread that fills the device is scheduled, once it has filled a buffer.
+    ThreadScheduling SoundThread() const;
     // The power of two of sample frames that lasts at least 10 ms at the rate.
     static uint16_t CueBufferFrames(int rate);
 
@@ -84,6 +89,8 @@ private:
     uint64_t playId_ = 0;     // counts requests, so a waiter sees its sound replaced
     uint64_t callbacks_ = 0;  // device buffers asked for so far
     uint64_t endedIn_ = 0;    // the buffer that took the last samples of the sound
+    bool raiseThread_ = true;
+    ThreadScheduling thread_;
     // The benchmark's timing, noted by the callback without allocating.
     bool measuring_ = false;
     Uint64 askedAt_ = 0;      // the counter when the playing sound was asked for
